@@ -1,0 +1,285 @@
+#include "catalog/location.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+
+#include "catalog/errors.h"
+#include "catalog/header.h"
+#include "catalog/sort.h"
+#include "floppy/floppy_lister.h"
+#include "floppy/v9t9.h"
+#include "platform/pc_file.h"
+
+namespace korvane {
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+  if (directory.empty()) return name;
+  if (directory.back() == '/') return directory + name;
+  return directory + "/" + name;
+}
+
+std::string ParentPath(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string LastComponent(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+  if (pattern == "*" || pattern == "*.*") return true;
+  // Iterative match with one back-tracking point for the last "*".
+  size_t p = 0, n = 0, star = std::string::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || std::tolower(static_cast<unsigned char>(pattern[p])) ==
+                                  std::tolower(static_cast<unsigned char>(name[n])))) {
+      ++p, ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+namespace {
+
+// Sorting after every reader keeps the pane in its chosen order.
+void Finish(PaneState& pane) { SortRows(pane.rows, pane.sortKey); }
+
+// Recognisers for 256-byte beginnings, tried in this order; the first that
+// claims the bytes makes the row:
+//   1. floppy sector image or PC99 track image;
+//   2. hard-disk image (kinds 12, 13);
+//   3. CF7A+ card image (kind 15).
+// Hard-disk and card-image recognisers slot in here, after the floppy one.
+bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, CatalogEntry& row) {
+  DiskSummary summary;
+  const uint16_t kind = RecogniseFloppy(first, &file, summary);
+  if (kind != 0) {
+    row.kind = kind;
+    row.sourceName = name;
+    row.tiName = summary.volumeName;
+    row.disk = summary;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ClassifyPcFile(const std::string& directory, const std::string& name, CatalogEntry& row) {
+  row = CatalogEntry{};
+  PcFile file;
+  if (!file.Open(JoinPath(directory, name), PcFile::Mode::Read)) return false;
+  uint8_t first[256];
+  const size_t got = file.ReadAt(0, first, sizeof first);
+  row.sourceName = name;
+  if (got < kPcHeaderSize) {
+    row.kind = kKindDos;
+    return true;
+  }
+  const ByteView bytes(first, got);
+  if (got == sizeof first && RecogniseContainer(file, bytes, name, row)) return true;
+
+  if (!DecodeHeader(bytes, name, false, row)) {
+    const std::string keep = row.sourceName;
+    row = CatalogEntry{};
+    row.sourceName = keep;
+    row.kind = kKindDos;
+    return true;
+  }
+  if (row.headerKind == kHeaderTifiles) {
+    const int64_t size = file.Size();
+    if (size >= 0 && !TifilesAgreesWithSize(static_cast<uint64_t>(size), row)) {
+      Sector last{};
+      size_t lastLength = 0;
+      if (row.kind == kKindDisVar || row.kind == kKindIntVar)
+        lastLength = file.ReadAt(LastDataSectorOffset(static_cast<uint64_t>(size)), last.data(), last.size());
+      ApplyClassic99(static_cast<uint64_t>(size), ByteView(last.data(), lastLength), row);
+    }
+  }
+  return true;
+}
+
+bool ScanDirectory(PaneState& pane, const std::string& directory, const std::string& pattern) {
+  pane.locationType = kLocPcDirectory;
+  pane.rows.clear();
+  DIR* dir = opendir(directory.c_str());
+  if (!dir) {
+    ReportSystemError(errno, kErrReadDir, directory);
+    return false;
+  }
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name == ".") continue;
+    bool isDir = e->d_type == DT_DIR;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(JoinPath(directory, name));
+    if (name == "..") {
+      if (pane.directoryDepth > 0) {
+        CatalogEntry up;
+        MakeDirectoryRow(name, up);
+        pane.rows.push_back(std::move(up));
+      }
+      continue;
+    }
+    if (!WildcardMatch(pattern, name)) continue;
+    CatalogEntry row;
+    if (isDir) {
+      if (MakeDirectoryRow(name, row)) pane.rows.push_back(std::move(row));
+    } else if (ClassifyPcFile(directory, name, row)) {
+      pane.rows.push_back(std::move(row));
+    }
+  }
+  closedir(dir);
+  return true;
+}
+
+bool ReadLocation(PaneState& pane) {
+  std::string path = pane.locationPath;
+  if (path.find('*') != std::string::npos) {
+    const std::string directory = ParentPath(path);
+    if (!IsDirectory(directory)) return false;
+    return ScanDirectory(pane, directory, LastComponent(path));
+  }
+  if (IsRegularFile(path)) {
+    pane.floppyHasUprdir = false;
+    ListFloppyImage(pane, path, FloppyListOptions{1, false, false});
+    return true;
+  }
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (!IsDirectory(path)) return false;
+  pane.locationPath = path;
+  return ScanDirectory(pane, path, "*");
+}
+
+namespace {
+
+bool EnterPcDirectory(PaneState& pane, const CatalogEntry& row) {
+  const std::string previous = pane.locationPath;
+  pane.PushLevel();
+  ++pane.directoryDepth;
+  pane.locationPath = JoinPath(pane.locationPath, row.sourceName);
+  pane.rows.clear();
+  if (!ReadLocation(pane)) {
+    const int err = errno;
+    ReportSystemError(err, kErrReadDir, pane.locationPath);
+    // Go back where we were rather than leave the pane on a path it cannot show.
+    pane.locationPath = previous;
+    --pane.directoryDepth;
+    pane.DropLevel();
+    ReadLocation(pane);
+    return false;
+  }
+  return true;
+}
+
+bool EnterFloppyImage(PaneState& pane, const CatalogEntry& row) {
+  pane.container = row;
+  pane.topRow = 0;
+  if (pane.locationType == kLocPcDirectory) pane.locationPath = JoinPath(pane.locationPath, row.sourceName);
+  pane.PushLevel();
+  pane.floppyHasUprdir = true;
+  ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, true, false});
+  return true;
+}
+
+bool EnterFloppySubdir(PaneState& pane, const CatalogEntry& row) {
+  pane.innerName = SafePcName(row.tiName);
+  pane.PushLevel();
+  ListFloppyImage(pane, pane.locationPath, FloppyListOptions{row.fdrSector, true, true});
+  return true;
+}
+
+}  // namespace
+
+bool EnterRow(PaneState& pane, int index) {
+  if (index < 0 || index >= pane.RowCount()) return false;
+  const CatalogEntry row = pane.rows[static_cast<size_t>(index)];
+  bool entered = false;
+  switch (row.kind) {
+    case kKindSubdir:
+      if (pane.locationType == kLocPcDirectory) entered = EnterPcDirectory(pane, row);
+      else if (pane.locationType == kLocFloppy) entered = EnterFloppySubdir(pane, row);
+      break;
+    case kKindUprdir:
+      entered = Leave(pane);
+      return entered;  // Leave sorts and restores the cursor itself
+    case kKindDsk:
+      entered = EnterFloppyImage(pane, row);
+      break;
+    default:
+      break;
+  }
+  if (entered) Finish(pane);
+  return entered;
+}
+
+bool Leave(PaneState& pane) {
+  if (pane.containerLevel == 2) {
+    ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, pane.floppyHasUprdir, false});
+    Finish(pane);
+    pane.PopLevel();
+    return true;
+  }
+  if (pane.containerLevel == 1) {
+    pane.containerLevel = 0;
+  } else {
+    if (pane.directoryDepth == 0) return false;
+    --pane.directoryDepth;
+  }
+  if (!pane.outerPath.empty()) {
+    pane.locationPath = pane.outerPath;
+    pane.outerPath.clear();
+  }
+  if (!pane.returningIntoCard) pane.locationPath = ParentPath(pane.locationPath);
+  pane.rows.clear();
+  if (!ReadLocation(pane)) {
+    ReportSystemError(errno, kErrReadDir, pane.locationPath);
+    return false;
+  }
+  Finish(pane);
+  pane.PopLevel();
+  return true;
+}
+
+bool Refresh(PaneState& pane) {
+  bool ok = true;
+  switch (pane.locationType) {
+    case kLocPcDirectory:
+      pane.rows.clear();
+      if (!ReadLocation(pane)) {
+        ReportSystemError(errno, kErrReadDir, pane.locationPath);
+        ok = false;
+      }
+      break;
+    case kLocFloppy:
+      if (pane.containerLevel == 2)
+        ok = ListFloppyImage(pane, pane.locationPath, FloppyListOptions{pane.fdirSector, true, true});
+      else
+        ok = ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, pane.floppyHasUprdir, false});
+      break;
+    default:
+      ok = false;
+      break;
+  }
+  Finish(pane);
+  pane.ClampCursor();
+  return ok;
+}
+
+}  // namespace korvane

@@ -1,0 +1,47 @@
+// Reading a location into a pane and moving through directories and
+// containers: scan a PC directory and classify each file by its first 256
+// bytes, enter a row, leave a level, refresh.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "catalog/pane.h"
+
+namespace korvane {
+
+// Lists the pane's location path: a directory (optionally with a "*" name
+// pattern in its last component) or a file, which is opened as a floppy
+// image. False when the path is neither.
+bool ReadLocation(PaneState& pane);
+
+// Lists one PC directory; `pattern` filters names ("*" and "?" wildcards,
+// case ignored; "*" or "*.*" lists everything).
+bool ScanDirectory(PaneState& pane, const std::string& directory, const std::string& pattern);
+
+// Classifies one PC file from its first bytes: floppy/PC99 image, hard-disk
+// image, card image, TI file with a header, or DOS. `readAt` gives further
+// bytes of the file (the PC99 VIB, the last sector of a Classic99 file).
+// Returns false when the file cannot be read at all.
+bool ClassifyPcFile(const std::string& directory, const std::string& name, CatalogEntry& row);
+
+// Opens the row at `index` (Enter, double click). Returns true when the pane
+// now shows another location.
+bool EnterRow(PaneState& pane, int index);
+
+// Goes one level up; false when the pane is at its start directory.
+bool Leave(PaneState& pane);
+
+// Re-reads the current location.
+bool Refresh(PaneState& pane);
+
+// The directory part of a path and its last component.
+std::string ParentPath(const std::string& path);
+std::string LastComponent(const std::string& path);
+// "%s\%s" with the platform separator.
+std::string JoinPath(const std::string& directory, const std::string& name);
+
+// Case-insensitive wildcard match ("*" any run, "?" one character).
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+}  // namespace korvane

@@ -1,0 +1,88 @@
+// korvane-cli dir [--json] LOCATION: the directory listing of a location.
+#include <cstdio>
+#include <string>
+
+#include "catalog/listing.h"
+#include "cli/command.h"
+#include "cli/json.h"
+#include "cli/location_arg.h"
+#include "platform/reporter.h"
+
+namespace korvane::cli {
+namespace {
+
+std::string ToLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+std::string RowJson(const PaneState& pane, const CatalogEntry& row) {
+  JsonObject o;
+  o.Add("pc_name", row.sourceName);
+  o.Add("ti_name", row.tiName);
+  o.Add("type", KindName(row.kind));
+  o.Add("kind", row.kind);
+  long size = row.totalSectors;
+  if (row.kind == kKindSubdir || row.kind == kKindUprdir) size = 0;
+  else if (row.kind == kKindPtImg || row.kind == kKindHdImg || row.kind == kKindCardImg) size = static_cast<long>(row.sizeInSectors);
+  else if (HasDiskSummaryKind(row.kind)) size = row.disk.total;
+  o.Add("size", size);
+  o.Add("record_length", HasDiskSummaryKind(row.kind) ? 0 : row.recordLength);
+  o.Add("status", HasDiskSummaryKind(row.kind) ? 0 : row.statusFlags);
+  o.Add("protected", !HasDiskSummaryKind(row.kind) && (row.statusFlags & 0x08) != 0);
+  o.Add("header", pane.locationType == kLocPcDirectory ? HeaderKindName(row.headerKind) : "");
+  o.Add("comment", row.comment);
+  if (HasDiskSummaryKind(row.kind)) {
+    o.Add("total", row.disk.total);
+    o.Add("free", row.disk.free);
+    o.Add("used", row.disk.used);
+    o.Add("sectors_per_track", row.disk.sectorsPerTrack);
+    o.Add("tracks", row.disk.tracksPerSide);
+    o.Add("sides", row.disk.sides);
+    o.Add("density", row.disk.density);
+  }
+  return o.Text();
+}
+
+int RunDir(const std::vector<std::string>& args, const CommonOptions&) {
+  bool json = false;
+  std::vector<std::string> positional;
+  for (const std::string& a : args) {
+    if (a == "--json") json = true;
+    else positional.push_back(a);
+  }
+  const std::string location = positional.size() == 1 ? positional[0] : std::string();
+  if (location.empty()) {
+    std::fprintf(stderr, "usage: korvane-cli dir [--json] LOCATION\n");
+    return 2;
+  }
+  SetLastErrorCode(0);
+  PaneState pane;
+  if (!OpenLocation(location, pane)) return 1;
+  if (json) {
+    std::string out = "[";
+    bool first = true;
+    for (const CatalogEntry& row : pane.rows) {
+      if (row.kind == kKindUprdir) continue;
+      out += first ? "\n  " : ",\n  ";
+      out += RowJson(pane, row);
+      first = false;
+    }
+    out += first ? "]\n" : "\n]\n";
+    std::fputs(out.c_str(), stdout);
+  } else {
+    std::fputs(ToLf(DirectoryListing(pane)).c_str(), stdout);
+  }
+  return LastErrorCode() != 0 ? 1 : 0;
+}
+
+const Registration kDir{{"dir", "dir [--json] LOCATION",
+                         "print the directory listing of a location (--json: one object per row)", RunDir}};
+
+}  // namespace
+}  // namespace korvane::cli

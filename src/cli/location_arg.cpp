@@ -1,0 +1,90 @@
+#include "cli/location_arg.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include "catalog/header.h"
+#include "catalog/location.h"
+#include "catalog/sort.h"
+#include "platform/pc_file.h"
+
+namespace korvane::cli {
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = text.find(sep, start);
+    const std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!part.empty()) parts.push_back(part);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return parts;
+}
+
+bool EnterByName(PaneState& pane, const std::string& name, const std::string& location) {
+  const int index = FindRow(pane, name);
+  if (index < 0) {
+    std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", name.c_str(), location.c_str());
+    return false;
+  }
+  if (!EnterRow(pane, index)) {
+    std::fprintf(stderr, "ERROR: <%s> cannot be entered\n", name.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int FindRow(const PaneState& pane, const std::string& name) {
+  for (int i = 0; i < pane.RowCount(); ++i) {
+    const CatalogEntry& row = pane.rows[static_cast<size_t>(i)];
+    if (row.kind == kKindUprdir) continue;
+    const bool byPcName = pane.locationType == kLocPcDirectory;
+    const std::string candidate = byPcName ? row.sourceName : TrimTiName(row.tiName);
+    if (byPcName ? candidate == name : strcasecmp(candidate.c_str(), name.c_str()) == 0) return i;
+  }
+  // A PC name given in another case still finds its row.
+  if (pane.locationType == kLocPcDirectory)
+    for (int i = 0; i < pane.RowCount(); ++i)
+      if (strcasecmp(pane.rows[static_cast<size_t>(i)].sourceName.c_str(), name.c_str()) == 0) return i;
+  return -1;
+}
+
+bool OpenLocation(const std::string& location, PaneState& pane) {
+  const size_t sep = location.find("::");
+  std::string pcPath = location.substr(0, sep);
+  const std::vector<std::string> inner =
+      sep == std::string::npos ? std::vector<std::string>{} : Split(location.substr(sep + 2), '/');
+  if (pcPath.empty()) pcPath = ".";
+  while (pcPath.size() > 1 && pcPath.back() == '/') pcPath.pop_back();
+
+  pane = PaneState{};
+  pane.sortKey = kSortTiName;
+  if (IsRegularFile(pcPath)) {
+    // Open the file the way a pane opens its row: through its directory.
+    pane.locationPath = ParentPath(pcPath);
+    if (!ReadLocation(pane)) {
+      std::fprintf(stderr, "ERROR: cannot read <%s>\n", pane.locationPath.c_str());
+      return false;
+    }
+    SortRows(pane.rows, pane.sortKey);
+    if (!EnterByName(pane, LastComponent(pcPath), location)) return false;
+  } else {
+    pane.locationPath = pcPath;
+    if (!ReadLocation(pane)) {
+      std::fprintf(stderr, "ERROR: cannot read <%s>\n", pcPath.c_str());
+      return false;
+    }
+    SortRows(pane.rows, pane.sortKey);
+  }
+  for (const std::string& name : inner)
+    if (!EnterByName(pane, name, location)) return false;
+  return true;
+}
+
+}  // namespace korvane::cli
