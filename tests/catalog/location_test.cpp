@@ -1,0 +1,234 @@
+#include "catalog/location.h"
+
+#include <gtest/gtest.h>
+
+#include "catalog/header.h"
+#include "catalog/sort.h"
+#include "platform/pc_file.h"
+#include "support/disk_builder.h"
+#include "support/recording_reporter.h"
+
+namespace korvane {
+namespace {
+
+using test::Bytes;
+
+const CatalogEntry* Row(const PaneState& pane, const std::string& name) {
+  for (const CatalogEntry& r : pane.rows)
+    if (r.sourceName == name || TrimTiName(r.tiName) == name) return &r;
+  return nullptr;
+}
+
+int IndexOf(const PaneState& pane, const std::string& name) {
+  for (int i = 0; i < pane.RowCount(); ++i)
+    if (TrimTiName(pane.rows[i].tiName) == name || pane.rows[i].sourceName == name) return i;
+  return -1;
+}
+
+PaneState Open(const std::string& path) {
+  PaneState pane;
+  pane.locationPath = path;
+  EXPECT_TRUE(ReadLocation(pane));
+  SortRows(pane.rows, pane.sortKey);
+  return pane;
+}
+
+TEST(ScanDirectory, ClassifiesFilesByTheirFirstBytes) {
+  test::TempDir dir;
+  dir.Write("small", Bytes(100, 'x'));
+  Bytes header = test::V9t9File(test::DisVarFile("EMPTYFILE", 80, {}));
+  header.resize(128);
+  header[14] = header[15] = 0;  // a TI file with 0 data sectors
+  dir.Write("zero", header);
+  const Bytes image = test::DiskBuilder::Sssd("VOL").Build();
+  dir.Write("disk.dsk", Bytes(image.begin(), image.begin() + 256));  // a VIB alone is enough
+  dir.Write("tifiles", test::TifilesFile(test::ProgramFile("PROG", Bytes(300, 1))));
+  Bytes unknown = test::V9t9File(test::ProgramFile("ODD", Bytes(10, 0)));
+  unknown[12] = 0x81;
+  dir.Write("odd", unknown);
+  dir.Mkdir("MY.DIR.X");
+
+  PaneState pane = Open(dir.path());
+  EXPECT_EQ(pane.locationType, kLocPcDirectory);
+  EXPECT_EQ(Row(pane, "small")->kind, kKindDos);
+  ASSERT_NE(Row(pane, "zero"), nullptr);
+  EXPECT_EQ(Row(pane, "zero")->kind, kKindDisVar);
+  EXPECT_EQ(Row(pane, "zero")->totalSectors, 0);
+  EXPECT_EQ(Row(pane, "disk.dsk")->kind, kKindDsk);
+  EXPECT_EQ(Row(pane, "disk.dsk")->tiName, "VOL       ");
+  EXPECT_EQ(Row(pane, "tifiles")->headerKind, kHeaderTifiles);
+  EXPECT_EQ(Row(pane, "odd")->kind, kKindDos);
+  ASSERT_NE(Row(pane, "MY.DIR.X"), nullptr);
+  EXPECT_EQ(Row(pane, "MY.DIR.X")->tiName, "MYDIRX");
+  EXPECT_EQ(Row(pane, ".."), nullptr);  // the start directory has no way up
+  EXPECT_EQ(Row(pane, "."), nullptr);
+}
+
+TEST(ScanDirectory, AStarPatternFiltersByNameIgnoringCase) {
+  test::TempDir dir;
+  dir.Write("a.dsk", test::DiskBuilder::Sssd("A").Build());
+  dir.Write("B.DSK", test::DiskBuilder::Sssd("B").Build());
+  dir.Write("notes.txt", Bytes(10, 'x'));
+  PaneState pane = Open(dir.path() + "/*.dsk");
+  EXPECT_EQ(pane.RowCount(), 2);
+  EXPECT_TRUE(WildcardMatch("*.dsk", "B.DSK"));
+  EXPECT_TRUE(WildcardMatch("a?c*", "ABCDEF"));
+  EXPECT_FALSE(WildcardMatch("*.dsk", "dsk"));
+}
+
+TEST(ReadLocation, AMissingPathIsNoLocation) {
+  PaneState pane;
+  pane.locationPath = "/no/such/place";
+  EXPECT_FALSE(ReadLocation(pane));
+}
+
+TEST(ReadLocation, APathNamingAFileOpensItAsAFloppyImage) {
+  test::TempDir dir;
+  const std::string path =
+      dir.Write("games.dsk", test::DiskBuilder::Sssd("GAMES").Add(test::DisVarFile("README", 80, {"HI"})).Build());
+  PaneState pane = Open(path);
+  EXPECT_EQ(pane.locationType, kLocFloppy);
+  ASSERT_EQ(pane.RowCount(), 1);  // no ".." row
+  EXPECT_EQ(pane.rows[0].tiName, "README    ");
+}
+
+TEST(EnterAndLeave, WalkIntoSubdirectoriesImagesAndFloppySubdirectoriesAndBack) {
+  test::TempDir dir;
+  dir.Mkdir("sub");
+  dir.Write("sub/games.dsk", test::DiskBuilder::Dssd("GAMES")
+                                 .Add(test::DisVarFile("README", 80, {"HI"}))
+                                 .AddSubdir("UTIL", {test::DisVarFile("NOTES", 80, {"IN UTIL"})})
+                                 .Build());
+  PaneState pane = Open(dir.path());
+  pane.rowsPerPage = 10;
+
+  ASSERT_TRUE(EnterRow(pane, IndexOf(pane, "sub")));
+  EXPECT_EQ(pane.directoryDepth, 1);
+  EXPECT_EQ(pane.locationPath, dir.path() + "/sub");
+  ASSERT_NE(Row(pane, ".."), nullptr);
+  EXPECT_EQ(pane.rows[0].kind, kKindUprdir);
+
+  ASSERT_TRUE(EnterRow(pane, IndexOf(pane, "GAMES")));
+  EXPECT_EQ(pane.locationType, kLocFloppy);
+  EXPECT_EQ(pane.containerLevel, 1);
+  EXPECT_EQ(pane.locationPath, dir.path() + "/sub/games.dsk");
+  EXPECT_EQ(pane.rows[0].kind, kKindUprdir);
+  EXPECT_EQ(pane.rows[1].kind, kKindSubdir);
+  EXPECT_EQ(pane.rows[1].tiName, "UTIL      ");
+
+  pane.cursor = 1;
+  ASSERT_TRUE(EnterRow(pane, 1));
+  EXPECT_EQ(pane.containerLevel, 2);
+  EXPECT_EQ(pane.innerName, "UTIL");
+  ASSERT_NE(Row(pane, "NOTES"), nullptr);
+  EXPECT_EQ(Row(pane, "NOTES")->sourceName, "games.dsk->UTIL");
+
+  ASSERT_TRUE(Leave(pane));
+  EXPECT_EQ(pane.containerLevel, 1);
+  EXPECT_EQ(pane.cursor, 1);  // back on the sub-directory row
+  ASSERT_TRUE(EnterRow(pane, 0));  // ".." leaves the image
+  EXPECT_EQ(pane.locationType, kLocPcDirectory);
+  EXPECT_EQ(pane.locationPath, dir.path() + "/sub");
+  ASSERT_TRUE(Leave(pane));
+  EXPECT_EQ(pane.locationPath, dir.path());
+  EXPECT_EQ(pane.directoryDepth, 0);
+  EXPECT_FALSE(Leave(pane));  // the start directory is the top
+}
+
+TEST(EnterAndLeave, ABadFdirEntryStopsTheListingWithTheDiskError) {
+  test::TempDir dir;
+  Bytes image = test::DiskBuilder::Sssd("BAD")
+                    .Add(test::DisVarFile("A", 80, {"1"}))
+                    .Add(test::DisVarFile("B", 80, {"2"}))
+                    .Build();
+  image[256 + 2] = 0x01;  // second FDIR entry: sector 360 = total sectors
+  image[256 + 3] = 0x68;
+  const std::string path = dir.Write("bad.dsk", image);
+  test::RecordingReporter r;
+  PaneState pane = Open(path);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0], "Disk error, filename <" + path + ">\n, fileno <1>, sector <360>");
+  EXPECT_EQ(pane.RowCount(), 1);  // the rows read so far stay
+}
+
+TEST(EnterAndLeave, AnImageThatIsNoDiskReportsDiskInfo) {
+  test::TempDir dir;
+  const std::string path = dir.Write("junk.dsk", Bytes(1024, 0x55));
+  test::RecordingReporter r;
+  PaneState pane = Open(path);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0], "Can't read diskinfo from diskfile <" + path + ">");
+  EXPECT_EQ(LastErrorCode(), 9);
+}
+
+TEST(EnterAndLeave, UnreadableFdrsBecomeUnknownRowsAndInvalidNamesToo) {
+  test::TempDir dir;
+  Bytes image = test::DiskBuilder::Sssd("ODD").Add(test::DisVarFile("GOOD", 80, {"1"})).Build();
+  image[2 * 256 + 12] = 0x83;  // flags that decode to no kind
+  PaneState pane = Open(dir.Write("odd.dsk", image));
+  ASSERT_EQ(pane.RowCount(), 1);
+  EXPECT_EQ(pane.rows[0].kind, kKindUnknown);
+}
+
+TEST(Refresh, ReReadsAndClampsTheCursor) {
+  test::TempDir dir;
+  dir.Write("a", Bytes(10, 'a'));
+  dir.Write("b", Bytes(10, 'b'));
+  PaneState pane = Open(dir.path());
+  pane.cursor = 1;
+  std::remove((dir.path() + "/b").c_str());
+  ASSERT_TRUE(Refresh(pane));
+  EXPECT_EQ(pane.RowCount(), 1);
+  EXPECT_EQ(pane.cursor, 0);
+}
+
+TEST(Corpus, ListsImagesWrittenByOtherTools) {
+  const std::string corpus = KORVANE_CORPUS_DIR;
+  if (!IsDirectory(corpus)) GTEST_SKIP() << "corpus folder not present: " << corpus;
+  struct Expect {
+    const char* image;
+    const char* file;
+    uint16_t kind;
+    uint16_t sectors;
+    uint16_t recordLength;
+    bool isProtected;
+  };
+  const Expect cases[] = {
+      {"xdt99/recsdis.dsk", "F129", kKindDisFix, 10, 129, false},
+      {"xdt99/recsint.dsk", "INTVAR128V", kKindIntVar, 6, 128, false},
+      {"xdt99/frag.dsk", "F1", kKindDisVar, 7, 127, false},
+      {"xdt99/basic1.dsk", "COMMENTS", kKindProgram, 3, 578, false},
+      {"xdt99/tidsdd.dsk", "TEXT", kKindDisVar, 1, 80, false},
+      {"classic99/XB27.dsk", "LOAD", kKindProgram, 4, 1009, true},
+      {"classic99/ASM-LNK.DSK", "PASCAL", kKindDisFix, 357, 128, false},
+  };
+  for (const Expect& e : cases) {
+    PaneState pane = Open(corpus + "/" + e.image);
+    const CatalogEntry* row = Row(pane, e.file);
+    ASSERT_NE(row, nullptr) << e.image << " " << e.file;
+    EXPECT_EQ(row->kind, e.kind) << e.image;
+    EXPECT_EQ(row->totalSectors, e.sectors) << e.image;
+    EXPECT_EQ(row->recordLength, e.recordLength) << e.image;
+    EXPECT_EQ((row->statusFlags & 0x08) != 0, e.isProtected) << e.image;
+  }
+}
+
+TEST(Corpus, ClassifiesTiFilesWithEachHeaderKind) {
+  const std::string corpus = KORVANE_CORPUS_DIR;
+  if (!IsDirectory(corpus)) GTEST_SKIP() << "corpus folder not present: " << corpus;
+  CatalogEntry row;
+  ASSERT_TRUE(ClassifyPcFile(corpus + "/xdt99", "V64V.tfi", row));
+  EXPECT_EQ(row.headerKind, kHeaderTifiles);
+  EXPECT_EQ(row.kind, kKindDisVar);
+  EXPECT_EQ(row.recordLength, 64);
+  ASSERT_TRUE(ClassifyPcFile(corpus + "/xdt99", "V64V.v9t9", row));
+  EXPECT_EQ(row.headerKind, kHeaderV9t9);
+  ASSERT_TRUE(ClassifyPcFile(corpus + "/classic99", "HELLO", row));
+  EXPECT_EQ(row.kind, kKindProgram);
+  EXPECT_EQ(row.tiName, "HELLO     ");  // nameless header: the PC name
+  ASSERT_TRUE(ClassifyPcFile(corpus + "/xdt99", "prog00255.tfi", row));
+  EXPECT_EQ(row.recordLength, 255);
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,107 @@
+// korvane-cli dir, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "platform/pc_file.h"
+#include "support/disk_builder.h"
+
+namespace korvane {
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+// Runs korvane-cli with the arguments; stdout is captured, stderr dropped.
+Result Cli(const std::string& args) {
+  Result r;
+  FILE* p = popen((std::string(KORVANE_CLI_PATH) + " " + args + " 2>/dev/null").c_str(), "r");
+  if (!p) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  const int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+TEST(DirCommand, ListsAnImageAndEntersItsSubdirectory) {
+  test::TempDir dir;
+  const std::string path = dir.Write("games.dsk", test::DiskBuilder::Dssd("GAMES")
+                                                      .Add(test::DisVarFile("README", 80, {"HI"}))
+                                                      .AddSubdir("UTIL", {test::DisVarFile("NOTES", 80, {"X"})})
+                                                      .Build());
+  Result r = Cli("dir " + Quote(path));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("README              1   DIS/VAR     80  U          \n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+
+  r = Cli("dir " + Quote(path + "::util"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Directory of  " + path + "->UTIL\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("NOTES"), std::string::npos);
+}
+
+TEST(DirCommand, JsonCarriesRowsAndDiskSummaries) {
+  test::TempDir dir;
+  test::TiFile f = test::DisFixFile("SCORES", 32, {"A"});
+  f.status |= 0x08;
+  dir.Write("scores.tfi", test::TifilesFile(f));
+  dir.Write("e.dsk", test::DiskBuilder::Sssd("EMPTY").Build());
+  const Result r = Cli("dir --json " + Quote(dir.path()));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"pc_name\": \"scores.tfi\", \"ti_name\": \"SCORES    \", \"type\": \"DIS/FIX\", \"kind\": 1, "
+                       "\"size\": 1, \"record_length\": 32, \"status\": 8, \"protected\": true, \"header\": \"tifiles\""),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"type\": \"DSK\", \"kind\": 9, \"size\": 360"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"total\": 360, \"free\": 358, \"used\": 2, \"sectors_per_track\": 9, \"tracks\": 40, "
+                       "\"sides\": 1, \"density\": 1"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST(DirCommand, FailuresGiveANonZeroStatus) {
+  test::TempDir dir;
+  EXPECT_NE(Cli("dir " + Quote(dir.path() + "/missing")).status, 0);
+  dir.Write("junk.dsk", test::Bytes(1024, 0x55));
+  EXPECT_NE(Cli("dir " + Quote(dir.path() + "/junk.dsk")).status, 0);
+  EXPECT_NE(Cli("dir " + Quote(dir.path() + "::NOPE")).status, 0);
+  EXPECT_EQ(Cli("dir").status, 2);
+  EXPECT_EQ(Cli("--help").status, 0);
+}
+
+TEST(DirCommand, ListsEveryStandardGeometryFromTheCorpus) {
+  const std::string corpus = KORVANE_CORPUS_DIR;
+  if (!IsDirectory(corpus)) GTEST_SKIP() << "corpus folder not present: " << corpus;
+  const std::pair<const char*, const char*> cases[] = {
+      {"xdt99/tisssd.dsk", "\"total\": 360"},
+      {"classic99/XB27.dsk", "\"total\": 720"},
+      {"xdt99/tidsdd.dsk", "\"total\": 1440"},
+  };
+  for (const auto& [image, total] : cases) {
+    const std::string parent = corpus + "/" + std::string(image).substr(0, std::string(image).find('/'));
+    const Result r = Cli("dir --json " + Quote(parent));
+    EXPECT_EQ(r.status, 0) << image;
+    EXPECT_NE(r.out.find(total), std::string::npos) << image << r.out;
+  }
+}
+
+TEST(DirCommand, ListsA2880SectorImageWithAllocationUnitsOfTwo) {
+  test::TempDir dir;
+  dir.Write("big.dsk", test::DiskBuilder::Dsdd80("BIG").Add(test::DisVarFile("FILE", 80, {"X"})).Build());
+  const Result r = Cli("dir --json " + Quote(dir.path() + "/big.dsk"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"ti_name\": \"FILE      \""), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace korvane
