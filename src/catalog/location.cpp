@@ -220,6 +220,8 @@ bool EnterRow(PaneState& pane, int index) {
       entered = Leave(pane);
       return entered;  // Leave sorts and restores the cursor itself
     case kKindDsk:
+    case kKindPc99Sd:
+    case kKindPc99Dd:  // the floppy lister hands track images to the PC99 reader
       entered = EnterFloppyImage(pane, row);
       break;
     default:
@@ -272,6 +274,9 @@ bool Refresh(PaneState& pane) {
         ok = ListFloppyImage(pane, pane.locationPath, FloppyListOptions{pane.fdirSector, true, true});
       else
         ok = ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, pane.floppyHasUprdir, false});
+      break;
+    case kLocPc99:  // read-only containers: re-reading leaves them unchanged
+    case kLocArchive:
       break;
     default:
       ok = false;

@@ -3,6 +3,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "floppy/pc99_lister.h"
 #include "floppy/v9t9.h"
 
 namespace korvane {
@@ -27,12 +28,9 @@ bool ListFloppyImage(PaneState& pane, const std::string& imagePath, const Floppy
     ReportError(kErrDiskInfo, imagePath);
     return false;
   }
-  // PC99 track images keep their sectors inside track data: listing them
-  // needs the track search, which plain sector offsets cannot do.
-  if (kind != kKindDsk) {
-    ReportError(kErrDiskInfo, imagePath);
-    return false;
-  }
+  // PC99 track images keep their sectors inside track data: the PC99 reader
+  // finds them by searching the tracks.
+  if (kind != kKindDsk) return ListPc99Image(pane, imagePath, kind, options.addUprdir);
 
   const std::string imageName = LastComponent(imagePath);
   const std::string source = options.prefixInner ? imageName + "->" + pane.innerName : imageName;
