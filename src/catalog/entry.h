@@ -124,6 +124,8 @@ struct CatalogEntry {
 
   uint16_t headerKind = kHeaderNone;
   bool archiveMember = false;
+  uint16_t archiveIndex = 0;       // archive member: its place in the archive's directory, from 0
+  bool archiveCompressed = false;  // archive member: the archive is LZW-compressed
   bool marked = false;
 
   // The 16-bit total-sectors field as the Size sort compares it: disk rows
