@@ -83,9 +83,15 @@ bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, C
 }  // namespace
 
 bool ClassifyPcFile(const std::string& directory, const std::string& name, CatalogEntry& row) {
+  return ClassifyPcFileAt(-1, directory, name, row);
+}
+
+bool ClassifyPcFileAt(int directoryFd, const std::string& directory, const std::string& name, CatalogEntry& row) {
   row = CatalogEntry{};
   PcFile file;
-  if (!file.Open(JoinPath(directory, name), PcFile::Mode::Read)) return false;
+  const bool opened = directoryFd >= 0 ? file.OpenAt(directoryFd, name, PcFile::Mode::Read)
+                                       : file.Open(JoinPath(directory, name), PcFile::Mode::Read);
+  if (!opened) return false;
   uint8_t first[256];
   const size_t got = file.ReadAt(0, first, sizeof first);
   row.sourceName = name;
@@ -141,7 +147,7 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
     CatalogEntry row;
     if (isDir) {
       if (MakeDirectoryRow(name, row)) pane.rows.push_back(std::move(row));
-    } else if (ClassifyPcFile(directory, name, row)) {
+    } else if (ClassifyPcFileAt(dirfd(dir), directory, name, row)) {
       pane.rows.push_back(std::move(row));
     }
   }

@@ -24,6 +24,9 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
 // bytes of the file (the PC99 VIB, the last sector of a Classic99 file).
 // Returns false when the file cannot be read at all.
 bool ClassifyPcFile(const std::string& directory, const std::string& name, CatalogEntry& row);
+// The same with the file opened relative to an open directory (faster for a
+// whole directory: no full path is looked up for each file).
+bool ClassifyPcFileAt(int directoryFd, const std::string& directory, const std::string& name, CatalogEntry& row);
 
 // Opens the row at `index` (Enter, double click). Returns true when the pane
 // now shows another location.

@@ -23,6 +23,8 @@ class PcFile {
 
   // Opens the file; returns false and keeps errno when it cannot.
   bool Open(const std::string& path, Mode mode);
+  // Opens `name` inside the open directory `directoryFd`.
+  bool OpenAt(int directoryFd, const std::string& name, Mode mode);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
