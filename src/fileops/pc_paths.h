@@ -1,0 +1,28 @@
+// PC paths of the files the conversions read and write.
+#pragma once
+
+#include <string>
+
+#include "catalog/pane.h"
+
+namespace korvane {
+
+// The directory a PC-directory pane lists (its location path without a
+// trailing name pattern such as "*.dsk").
+std::string PaneDirectory(const PaneState& pane);
+
+// Whether `name` can be created as a file inside a directory: not empty, not
+// "." or "..", and without a path separator or NUL byte.
+bool IsPlainFileName(const std::string& name);
+
+// Whether two paths name the same file: equal texts, or one existing file
+// reached by two spellings ("dir/x" and "dir//x", links). Converting a file
+// onto itself would truncate the source before it is read.
+bool IsSameFile(const std::string& a, const std::string& b);
+
+// A PC file name made from a TI name (its PC-safe form) that is always a
+// plain file name: dots of a name made only of dots become "@", and a name
+// that comes out empty becomes "no_name".
+std::string PcFileNameFromTiName(const std::string& tiName);
+
+}  // namespace korvane
