@@ -1,0 +1,103 @@
+#include "fileops/export.h"
+
+#include "catalog/errors.h"
+#include "catalog/header.h"
+#include "catalog/location.h"
+#include "fileops/pc_names.h"
+#include "fileops/row_source.h"
+#include "floppy/v9t9.h"
+#include "platform/paths.h"
+#include "platform/pc_file.h"
+
+namespace korvane {
+namespace {
+
+constexpr uint8_t kWrittenStatusMask = 0x8B;  // PROGRAM, INTERNAL, protected, VARIABLE
+constexpr size_t kV9t9HeaderFields = 0x1c;    // FDR bytes copied into a V9T9 header
+
+}  // namespace
+
+PcHeader MakePcHeader(ByteView f, bool tifiles) {
+  PcHeader v9t9{};
+  ByteWriter w(v9t9.data(), v9t9.size());
+  w.copy(0, f.sub(0, kV9t9HeaderFields));
+  const uint8_t flags = f.u8(fdr::kStatus) & kWrittenStatusMask;
+  w.put8(fdr::kStatus, flags);
+  if (flags & status::kProgram) w.put8(fdr::kRecordLength, 0);
+  if (!tifiles) return v9t9;
+
+  const ByteView v(v9t9.data(), v9t9.size());
+  PcHeader t{};
+  ByteWriter h(t.data(), t.size());
+  h.putStr(tifiles::kMagic, std::string_view(tifiles::kMagicText, 8), 8);
+  h.put16be(tifiles::kTotalSectors, v.be16(fdr::kTotalSectors));
+  h.put8(tifiles::kStatus, v.u8(fdr::kStatus));
+  h.put8(tifiles::kRecordsPerSector, v.u8(fdr::kRecordsPerSector));
+  h.put8(tifiles::kEofOffset, v.u8(fdr::kEofOffset));
+  h.put8(tifiles::kRecordLength, v.u8(fdr::kRecordLength));
+  h.put8(tifiles::kLevel3, v.u8(fdr::kLevel3));          // low byte
+  h.put8(tifiles::kLevel3 + 1, v.u8(fdr::kLevel3 + 1));  // high byte
+  for (size_t p = tifiles::kName; p + 1 < t.size(); p += 2) {
+    h.put8(p, 0xCA);  // "no name stored" filler
+    h.put8(p + 1, 0x53);
+  }
+  return t;
+}
+
+bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::string& pcPath, bool tifiles) {
+  // Writing over the container while reading from it would destroy it.
+  if (SamePcFile(pane.locationPath, pcPath)) {
+    ReportError(kErrCopyToItself);
+    return false;
+  }
+  PcFile image;
+  std::unique_ptr<SectorSource> source = OpenRowSectors(pane, row, image);
+  if (!source) return false;
+  Sector fdrBytes;
+  if (!source->ReadSector(row.fdrSector, fdrBytes)) return false;
+  const ByteView f(fdrBytes.data(), fdrBytes.size());
+  const PcHeader header = MakePcHeader(f, tifiles);
+
+  PcFile out;
+  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
+    ReportError(kErrOpenWrite, pcPath);
+    return false;
+  }
+  bool ok = out.WriteAt(0, header.data(), header.size());
+  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
+  // The chain is walked from its first entry; a chain that ends before the
+  // total sectors simply ends the file.
+  if (ok) {
+    ok = ReadFileSectors(*source, f, row.containerDensity, [&](uint32_t index, const Sector& data) {
+      if (out.WriteAt(kPcHeaderSize + uint64_t{index} * kSectorSize, data.data(), data.size())) return true;
+      ReportError(kErrWriteSector, static_cast<int>(index), pcPath);
+      return false;
+    });
+  }
+  out.Close();
+  // A half-written file would later read as a complete TI file whose header
+  // disagrees with its data: do not leave one behind.
+  if (!ok) RemoveIfPresent(pcPath);
+  return ok;
+}
+
+bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string& pcPath) {
+  if (pane.locationType == kLocPcDirectory) {
+    pcPath = JoinPath(pane.locationPath, row.sourceName);
+    return true;
+  }
+  // Members of an ARC archive are extracted into the scratch file by the
+  // archive reader; every other container is read through its sectors.
+  pcPath = ScratchTiFile();
+  if (!RemoveIfPresent(pcPath)) {
+    // Cannot remove it: at least make sure none of its old bytes survive.
+    PcFile stale;
+    if (!stale.Open(pcPath, PcFile::Mode::CreateWrite)) {
+      ReportError(kErrOpenWrite, pcPath);
+      return false;
+    }
+  }
+  return ExportTiFile(pane, row, pcPath, GetNameSettings().extractTifiles);
+}
+
+}  // namespace korvane
