@@ -1,0 +1,35 @@
+// korvane-cli copy SRC DEST [NAME...]: copy rows from one location to
+// another, as F5 does from a pane on SRC to a pane on DEST.
+#include <cstdio>
+
+#include "cli/command.h"
+#include "cli/file_command_args.h"
+#include "cli/location_arg.h"
+#include "fileops/file_commands.h"
+
+namespace korvane::cli {
+namespace {
+
+int RunCopy(const std::vector<std::string>& args, const CommonOptions&) {
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: korvane-cli copy SRC DEST [NAME...]\n");
+    return 2;
+  }
+  ErrorCounter counter;
+  PaneState source, dest;
+  if (!OpenLocation(args[0], source) || !OpenLocation(args[1], dest)) return 1;
+  if (!MarkNamedRows(source, std::vector<std::string>(args.begin() + 2, args.end()))) return 1;
+  if (!CheckCopy(source, dest)) return 1;
+  const CopyResult result = CopyRows(source, dest, NoProgress());
+  if (result == CopyResult::NotAvailable) {
+    std::fprintf(stderr, "ERROR: copying to or from the volume list of a CF7A+ card is not available\n");
+    return 1;
+  }
+  return counter.errors > 0 || result == CopyResult::Stopped ? 1 : 0;
+}
+
+const Registration kCopy{{"copy", "copy SRC DEST [NAME...]",
+                          "copy rows (all when no NAME is given) from location SRC to location DEST", RunCopy}};
+
+}  // namespace
+}  // namespace korvane::cli
