@@ -1,24 +1,19 @@
 #include "viewers/view_source.h"
 
-
 #include "catalog/errors.h"
 #include "catalog/location.h"
+#include "fileops/export.h"
+#include "fileops/pc_paths.h"
 
 namespace korvane {
-namespace {
-
-// The directory a PC-directory pane lists: its location path without a
-// trailing name pattern.
-std::string PaneDirectoryOf(const PaneState& pane) {
-  if (pane.locationPath.find('*') != std::string::npos) return ParentPath(pane.locationPath);
-  return pane.locationPath;
-}
-
-}  // namespace
 
 bool ViewSourcePath(const PaneState& pane, const CatalogEntry& row, std::string& path) {
-  path = JoinPath(PaneDirectoryOf(pane), row.sourceName);
-  return true;
+  if (pane.locationType == kLocPcDirectory && row.fdrSector == 0 && !row.archiveMember) {
+    path = JoinPath(PaneDirectory(pane), row.sourceName);
+    return true;
+  }
+  // A file inside a disk image is exported into the scratch file first.
+  return TiFileAsPcFile(pane, row, path);
 }
 
 bool OpenViewSource(const PaneState& pane, const CatalogEntry& row, PcFile& file) {
