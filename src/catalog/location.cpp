@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 
+#include "archive/arc_pane.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/sort.h"
@@ -230,6 +231,11 @@ bool EnterRow(PaneState& pane, int index) {
     case kKindPc99Dd:  // the floppy lister hands track images to the PC99 reader
       entered = EnterFloppyImage(pane, row);
       break;
+    case kKindDisFix:
+      // A DIS/FIX 128 file of a PC directory that begins with "GIF" is shown as a picture first.
+    case kKindIntFix:
+      if (CanOpenAsArchive(row)) entered = OpenArchiveInPane(pane, row, true);
+      break;
     default:
       break;
   }
@@ -253,6 +259,7 @@ bool Leave(PaneState& pane) {
   if (!pane.outerPath.empty()) {
     pane.locationPath = pane.outerPath;
     pane.outerPath.clear();
+    pane.containerInContainer = false;
   }
   if (!pane.returningIntoCard) pane.locationPath = ParentPath(pane.locationPath);
   pane.rows.clear();
