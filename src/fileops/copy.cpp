@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "archive/arc_extract.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
@@ -152,6 +153,7 @@ int CopyRowToDirectory(const PaneState& source, const PaneState& dest, const Cat
     }
   }
   if (fromDirectory) CopyPcFile(from, target);
+  else if (row.archiveMember) ExtractArchiveMember(source, row, target);
   else ExportTiFile(source, row, target, GetNameSettings().extractTifiles);
   return 0;
 }

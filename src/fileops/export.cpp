@@ -1,5 +1,6 @@
 #include "fileops/export.h"
 
+#include "archive/arc_extract.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
@@ -96,6 +97,11 @@ bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string&
       ReportError(kErrOpenWrite, pcPath);
       return false;
     }
+  }
+  if (row.archiveMember) {
+    if (ExtractArchiveMember(pane, row, pcPath)) return true;
+    RemoveIfPresent(pcPath);  // a partly decoded member is no file to view
+    return false;
   }
   return ExportTiFile(pane, row, pcPath, GetNameSettings().extractTifiles);
 }

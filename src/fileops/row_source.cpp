@@ -1,6 +1,7 @@
 #include "fileops/row_source.h"
 
 #include "catalog/errors.h"
+#include "floppy/pc99.h"
 
 namespace korvane {
 
@@ -18,8 +19,15 @@ std::unique_ptr<SectorSource> OpenRowSectors(const PaneState& pane, const Catalo
       // volume's sector 0 inside the card image.
       if (row.volumePosition < 0) break;
       return std::make_unique<ImageFileSectors>(file, path, static_cast<uint64_t>(row.volumePosition));
-    // PC99 track images (containerKind 10 and 11) find their sectors in the
-    // track data: their SectorSource is returned here.
+    case kKindPc99Sd:
+    case kKindPc99Dd: {
+      // PC99 track images find their sectors in the track data, with the
+      // geometry the row's VIB gave.
+      Pc99Geometry geometry = DefaultPc99Geometry(row.containerKind);
+      if (row.containerSectorsPerTrack > 0) geometry.sectorsPerTrack = static_cast<uint16_t>(row.containerSectorsPerTrack);
+      if (row.containerTracks > 0) geometry.tracksPerSide = static_cast<uint16_t>(row.containerTracks);
+      return std::make_unique<Pc99Sectors>(file, path, geometry);
+    }
     default:
       break;
   }

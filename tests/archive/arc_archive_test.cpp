@@ -5,6 +5,8 @@
 #include "archive/arc_pane.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "fileops/export.h"
+#include "fileops/file_commands.h"
 #include "platform/paths.h"
 #include "support/arc_builder.h"
 #include "support/disk_builder.h"
@@ -111,6 +113,30 @@ TEST_P(Archives, ExtractEveryMemberByteForByteInBothHeaderForms) {
     }
   }
   GetNameSettings().extractTifiles = false;
+  EXPECT_TRUE(reporter_.errors.empty());
+}
+
+TEST_P(Archives, ViewsAndCopiesTakeMembersThroughTheExtractor) {
+  const std::vector<TiFile> members = Members();
+  PaneState pane;
+  ASSERT_TRUE(EnterRow(pane, PlaceArchive(pane, members)));
+  const std::string scratch = dir_.Mkdir("tmp");
+  setenv("TMPDIR", scratch.c_str(), 1);
+  std::string pcPath;
+  const bool had = TiFileAsPcFile(pane, pane.rows[1], pcPath);
+  unsetenv("TMPDIR");
+  ASSERT_TRUE(had);
+  EXPECT_EQ(pcPath, scratch + "/ti_tmp.$$$");
+  const auto m = std::find_if(members.begin(), members.end(),
+                              [&](const TiFile& f) { return f.name == TrimTiName(pane.rows[1].tiName); });
+  EXPECT_EQ(test::ReadFile(pcPath), test::V9t9File(*m));
+
+  PaneState dest;
+  dest.locationPath = dir_.Mkdir("copies");
+  ASSERT_TRUE(ReadLocation(dest));
+  for (CatalogEntry& r : pane.rows) r.marked = r.kind != kKindUprdir;
+  CopyRows(pane, dest, NoProgress());
+  for (const TiFile& f : members) EXPECT_EQ(test::ReadFile(dest.locationPath + "/" + f.name), test::V9t9File(f)) << f.name;
   EXPECT_TRUE(reporter_.errors.empty());
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalog/location.h"
+#include "fileops/export.h"
 #include "floppy/pc99_convert.h"
 #include "floppy/pc99_layout.h"
 #include "floppy/pc99_lister.h"
@@ -190,6 +191,33 @@ TEST_F(Pc99Files, ListsTheSameRowsAsTheSectorImageAndRecognisesTheDensity) {
   ASSERT_TRUE(EnterRow(pc99, 0));
   EXPECT_EQ(pc99.locationType, kLocPcDirectory);
   EXPECT_EQ(pc99.locationPath, dir_.path());
+}
+
+TEST_F(Pc99Files, FilesExportByteForByteThroughTheSharedSectorAccess) {
+  const Bytes disk = MakeDisk();
+  Pc99Options o;
+  o.mfm = true;
+  o.sectorsPerTrack = 18;
+  o.sides = 2;
+  o.interleave = test::TiInterleave(true);
+  const Bytes dsdd = test::DiskBuilder::Dsdd("DOUBLE")
+                         .Add(test::DisVarFile("NOTES", 80, {"first line", "", "third"}))
+                         .Add(test::ProgramFile("LOADER", Bytes(7000, 0x42)))
+                         .Build();
+  const std::string path = dir_.Write("dd.pc99", test::BuildPc99(dsdd, o));
+  dir_.Write("dd.dsk", dsdd);
+  PaneState pc99, dsk;
+  pc99.locationPath = path;
+  dsk.locationPath = dir_.path() + "/dd.dsk";
+  ASSERT_TRUE(ReadLocation(pc99));
+  ASSERT_TRUE(ReadLocation(dsk));
+  ASSERT_EQ(pc99.RowCount(), 2);
+  for (size_t i = 0; i < pc99.rows.size(); ++i) {
+    ASSERT_TRUE(ExportTiFile(pc99, pc99.rows[i], dir_.path() + "/a", false));
+    ASSERT_TRUE(ExportTiFile(dsk, dsk.rows[i], dir_.path() + "/b", false));
+    EXPECT_EQ(test::ReadFile(dir_.path() + "/a"), test::ReadFile(dir_.path() + "/b")) << pc99.rows[i].tiName;
+  }
+  EXPECT_TRUE(reporter_.errors.empty());
 }
 
 TEST_F(Pc99Files, AnFmPatternWithoutADiskVibIsNoImageAndABadIndexEntryStopsTheListing) {
