@@ -1,0 +1,107 @@
+// The commands of the main window, on the two pane models: opening rows,
+// moving and marking, re-reading, swapping, going to the root or to a chosen
+// directory. Keys, menu items, toolbar buttons and mouse actions are bound to
+// these slots and hold no logic of their own.
+//
+// Long commands run on the one thread; while one runs (and lets window events
+// through to repaint and to offer Cancel) every further command is refused,
+// so that a second copy or delete can never start inside the first.
+#pragma once
+
+#include <QObject>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+#include "catalog/pane_model.h"
+#include "platform/settings.h"
+
+namespace korvane::ui {
+
+inline constexpr int kLeft = 0;
+inline constexpr int kRight = 1;
+
+class Commands : public QObject {
+  Q_OBJECT
+
+ public:
+  Commands(Settings& settings, QWidget* window);
+
+  PaneModel& Pane(int side) { return panes_[static_cast<size_t>(side)]; }
+  PaneModel& Active() { return Pane(active_); }
+  PaneModel& Other() { return Pane(1 - active_); }
+  int ActiveSide() const { return active_; }
+  bool Busy() const { return busy_; }
+  bool Loaded() const { return loaded_; }
+
+  // Runs `work` as a long command with the busy cursor. Refused (false) while
+  // another long command runs.
+  bool RunLong(const std::function<void()>& work);
+
+  // Path of the settings file (recent directories are written at once).
+  void SetSettingsPath(const std::string& path) { settingsPath_ = path; }
+  const std::string& SettingsPath() const { return settingsPath_; }
+
+ public slots:
+  void FirstRead();
+  void SwitchPane();
+  void Activate(int side);
+  void OpenRow();
+  void OpenRowOpposite();
+  void F3();
+  void F3Opposite();
+  void Reread();
+  void SwapPanes();
+  void GotoRoot();
+  void GotoUpper();
+  void PageUp();
+  void PageDown();
+  void Home();
+  void End();
+  void Up(bool shift);
+  void Down(bool shift);
+  void ToggleMark();
+  void UnmarkAllByInsert();
+  void Mark();
+  void Unmark();
+  void MarkAll();
+  void UnmarkAll();
+  void Repaint();
+  void SelectDirectory();
+  void TakeRecent(int n);
+  void SortBy(int side, int column);
+  void Click(int side, int y, int lineHeight, Qt::KeyboardModifiers modifiers);
+  void DoubleClick(int side, int y, int lineHeight, Qt::KeyboardModifiers modifiers);
+  void Wheel(int delta);
+  // The view and conversion keys. Their viewers and conversions are not part
+  // of this build; what remains is the refusal of rows of the wrong kind (a
+  // beep, or the conversion's message).
+  void F4();
+  void F8(bool shift);
+  void F9(bool shift);
+  void ConvertKey();
+
+ signals:
+  void panesChanged();
+  void busyChanged(bool busy);
+
+ private:
+  // Runs a quick command on the model; refused while a long one runs.
+  bool Quick(const std::function<void()>& work);
+  // Opens the cursor row of the active pane in `target` (the active pane or
+  // the other one).
+  void OpenInto(bool opposite);
+  void AfterOpen(PaneModel& pane);
+  void GoTo(const std::string& path, bool addToRecent);
+
+  Settings& settings_;
+  QWidget* window_;
+  std::array<PaneModel, 2> panes_;
+  int active_ = kLeft;
+  bool busy_ = false;
+  bool loaded_ = false;
+  std::string settingsPath_;
+};
+
+}  // namespace korvane::ui
