@@ -297,3 +297,30 @@ TEST(FileCommands, CreateDirectoryAndImage) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(FileCommands, CopyIntoFloppySubdirectoryUsesItsOwnIndex) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  dir.Write("notes", test::V9t9File(test::DisVarFile("NOTES", 80, {"in the sub-directory"})));
+  const std::string image = dir.Write("s.dsk", test::DiskBuilder::Dssd("S")
+                                                   .Add(test::DisVarFile("ROOT", 80, {"x"}))
+                                                   .AddSubdir("UTIL", {test::DisVarFile("OLD", 80, {"y"})})
+                                                   .Build());
+  PaneState floppy = OpenImage(image);
+  ASSERT_TRUE(EnterRow(floppy, IndexOf(floppy, "UTIL")));
+  PaneState pc = OpenDir(dir.path());
+  pc.cursor = IndexOf(pc, "notes");
+  ASSERT_EQ(CopyRows(pc, floppy, NoProgress()), CopyResult::Done);
+  EXPECT_EQ(floppy.containerLevel, 2);
+  EXPECT_GE(IndexOf(floppy, "NOTES"), 0);
+  const PaneState root = OpenImage(image);
+  for (const CatalogEntry& r : root.rows) EXPECT_NE(TrimTiName(r.tiName), "NOTES");
+  EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(image)), std::vector<std::string>{});
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
+}  // namespace
+}  // namespace korvane
