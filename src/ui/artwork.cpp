@@ -171,7 +171,7 @@ QPixmap SplashPicture() {
   for (int r = 60; r < 420; r += 18) p.drawEllipse(QPointF(120, 170), r, r);
   DrawDisk(p, QRectF(40, 80, 160, 160));
   QFont title("Sans");
-  title.setPixelSize(58);
+  title.setPixelSize(52);
   title.setBold(true);
   p.setFont(title);
   p.setPen(Qt::white);
