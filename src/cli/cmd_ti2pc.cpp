@@ -12,6 +12,7 @@
 #include "cli/command.h"
 #include "cli/location_arg.h"
 #include "fileops/conversion_settings.h"
+#include "fileops/export.h"
 #include "fileops/pc_paths.h"
 #include "fileops/ti_to_pc.h"
 #include "platform/pc_file.h"
@@ -36,8 +37,7 @@ bool SourceFile(const PaneState& pane, const CatalogEntry& row, std::string& pat
     path = JoinPath(PaneDirectory(pane), row.sourceName);
     return true;
   }
-  std::fprintf(stderr, "ERROR: files inside containers cannot be converted yet\n");
-  return false;
+  return TiFileAsPcFile(pane, row, path);
 }
 
 int RunTi2Pc(const std::vector<std::string>& args, const CommonOptions&) {

@@ -11,12 +11,8 @@ namespace korvane {
 // trailing name pattern such as "*.dsk").
 std::string PaneDirectory(const PaneState& pane);
 
-// Whether `name` can be created as a file inside a directory: not empty, not
-// "." or "..", and without a path separator or NUL byte.
-bool IsPlainFileName(const std::string& name);
-
 // Whether two paths name the same file: equal texts, or one existing file
-// reached by two spellings ("dir/x" and "dir//x", links). Converting a file
+// reached by two spellings ("dir/x" and "dir/./x", links). Converting a file
 // onto itself would truncate the source before it is read.
 bool IsSameFile(const std::string& a, const std::string& b);
 

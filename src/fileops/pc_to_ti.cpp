@@ -10,6 +10,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
 
 namespace korvane {
@@ -317,20 +318,7 @@ std::string PcTiProposedName(const std::string& pcName) {
   return FilterTypedTiName(SafePcName(PcNameToTiName(pcName)));
 }
 
-std::string FilterTypedTiName(const std::string& text) {
-  std::string name;
-  for (char c : text) {
-    if (name.size() == 10) break;
-    switch (c) {
-      case ' ': case '"': case '*': case '.': case '/': case ':':
-      case '<': case '>': case '?': case '\\': case '|':
-        continue;
-      default:
-        name += c;
-    }
-  }
-  return name;
-}
+std::string FilterTypedTiName(const std::string& text) { return FilterField(text, " \"*./:<>?\\|", 10); }
 
 std::string FilterTypedHexWord(const std::string& text) {
   std::string word;
@@ -357,7 +345,7 @@ bool ConvertPcFileToTi(const std::string& sourcePath, const std::string& destDir
     ReportError(kErrCopyToItself);
     return false;
   }
-  if (!IsPlainFileName(job.tiName) || job.type <= kPcTiNoType || job.type >= kPcTiTypeCount) {
+  if (!IsSafeLeafName(job.tiName) || job.type <= kPcTiNoType || job.type >= kPcTiTypeCount) {
     ReportError(kErrOpenWrite, destPath);
     return false;
   }

@@ -8,6 +8,8 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "fileops/file_commands.h"
+#include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
 #include "platform/pc_file.h"
 
@@ -21,8 +23,7 @@ bool IsVariableKind(uint16_t kind) { return kind == kKindDisVar || kind == kKind
 
 // The overwrite question of the copy commands, for one PC file.
 Answer AskOverwriteFile(const std::string& name) {
-  return CurrentReporter().Ask("Overwrite file(s)", fmt::sprintf("%s <%s> allready exist. Overwrite?", "file", name),
-                               Buttons::YesNoCancel);
+  return CurrentReporter().Ask(kOverwriteCaption, OverwriteText("file", name), Buttons::YesNoCancel);
 }
 
 }  // namespace
@@ -32,7 +33,11 @@ TiRecordConverter::TiRecordConverter(const CatalogEntry& row, int method)
       method_(method),
       recordLength_(row.kind == kKindProgram ? 0 : row.recordLength & 0xFF),
       recordsPerSector_(row.recordsPerSector & 0xFF),
-      level3_(row.level3Records) {}
+      level3_(row.level3Records) {
+  // 256 one-byte records fill a sector, and 256 does not fit the byte: TI
+  // disk controllers store 0. Any other 0 is taken as it stands (no records).
+  if (IsFixedKind(kind_) && recordLength_ == 1 && recordsPerSector_ == 0) recordsPerSector_ = 256;
+}
 
 bool TiRecordConverter::Finished() const { return IsFixedKind(kind_) && recordNumber_ >= level3_; }
 
@@ -69,7 +74,11 @@ ByteView TiRecordConverter::ConvertSector(ByteView given) {
     size_t at = 0;
     while (at < kSectorSize) {
       const uint8_t length = sector.u8(at);
-      if (length == 0xFF) break;
+      // A 255-byte record fills a whole sector and leaves no room for the end
+      // mark: TI disk controllers store it with the length byte FFh at the
+      // start of its sector. Only files with that record length have one.
+      const bool fullRecord = at == 0 && length == 0xFF && recordLength_ == 255;
+      if (length == 0xFF && !fullRecord) break;
       // A length that runs past the sector gives what the sector holds.
       Put(sector.sub(at + 1, length));
       PutLineEnd();
@@ -92,23 +101,12 @@ std::string TiPcProposedName(const CatalogEntry& row, const TiPcDefaults& defaul
 }
 
 std::string FilterTypedPcName(const std::string& text) {
-  std::string name;
-  for (char c : text) {
-    if (name.size() == kMaxPcNameField) break;
-    switch (c) {
-      case ' ': case '"': case '*': case '/': case ':':
-      case '<': case '>': case '?': case '\\': case '|':
-        continue;
-      default:
-        name += c;
-    }
-  }
-  return name;
+  return FilterField(text, " \"*/:<>?\\|", kMaxPcNameField);
 }
 
 std::string CheckTiPcChoice(const std::string& pcName, int method) {
   // "." and ".." name directories, not a file that could be written.
-  if (!IsPlainFileName(pcName)) return "Please enter a filename";
+  if (!IsSafeLeafName(pcName)) return "Please enter a filename";
   if (method <= kTiPcSelect || method >= kTiPcMethodCount) return "Please select a conversion methode";
   return {};
 }

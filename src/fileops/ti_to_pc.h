@@ -9,7 +9,10 @@
 //   variable (DIS/VAR, INT/VAR)  length byte n, n data bytes, ...; FFh after
 //                                the last record of the sector. A record never
 //                                spans two sectors. The level-3 count is the
-//                                number of sectors in use.
+//                                number of sectors in use. A record of 255
+//                                bytes fills its sector: its length byte FFh
+//                                at offset 0 is the only FFh that is no end
+//                                mark.
 //   PROGRAM                      a memory image filling the sectors in order.
 // DISPLAY and INTERNAL differ only in the status flag: the record bytes are
 // copied alike.

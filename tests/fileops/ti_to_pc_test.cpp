@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "fileops/export.h"
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
@@ -294,6 +298,49 @@ TEST(TiToPc, CorpusFilesConvertAlikeWhateverTheirHeader) {
   ASSERT_EQ(f129.size(), 10u * 129);
   for (size_t r = 0; r < 10; ++r)
     EXPECT_EQ(f129.substr(r * 129, 129), Text(Bytes(raw.begin() + 128 + r * 256, raw.begin() + 128 + r * 256 + 129)));
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
+// Record files written by a real TI, taken out of their disk images first.
+TEST(TiToPc, RecordFilesOfRealDisksConvertWhole) {
+  const std::string corpus = std::string(KORVANE_CORPUS_DIR) + "/xdt99";
+  if (!IsDirectory(corpus)) GTEST_SKIP() << "corpus folder " << corpus << " is absent";
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  std::map<std::string, std::string> texts;
+  for (const char* image : {"recsdis.dsk", "recsint.dsk"}) {
+    PaneState pane;
+    pane.locationPath = dir.Write(image, test::ReadFile(corpus + "/" + image));
+    ASSERT_TRUE(ReadLocation(pane));
+    int files = 0;
+    for (const CatalogEntry& row : pane.rows) {
+      if (!IsTiFileKind(row.kind)) continue;
+      ++files;
+      std::string source;
+      ASSERT_TRUE(TiFileAsPcFile(pane, row, source)) << row.tiName;
+      ASSERT_EQ(ConvertTiFileToPc(source, row, dir.path(), "out", kTiPcBinary, NoProgress()),
+                ConvertResult::Converted);
+      const Bytes out = test::ReadFile(dir.path() + "/out");
+      if (row.kind == kKindDisFix || row.kind == kKindIntFix)
+        EXPECT_EQ(out.size(), size_t{row.level3Records} * row.recordLength) << image << " " << row.tiName;
+      else
+        EXPECT_FALSE(out.empty()) << image << " " << row.tiName;
+      ASSERT_EQ(ConvertTiFileToPc(source, row, dir.path(), "out.txt", kTiPcAddCrLf, NoProgress()),
+                ConvertResult::Converted);
+      texts[std::string(image) + ":" + TrimTiName(row.tiName)] = Text(test::ReadFile(dir.path() + "/out.txt"));
+      std::remove((dir.path() + "/out").c_str());
+      std::remove((dir.path() + "/out.txt").c_str());
+    }
+    EXPECT_GT(files, 10) << image;
+  }
+  // One-byte fixed records: the TI stores 0 records per sector for the 256 that fit.
+  EXPECT_EQ(texts["recsdis.dsk:F1"], "1\r\n2\r\n \r\n \r\n5\r\n \r\n \r\n");
+  EXPECT_EQ(texts["recsdis.dsk:V10R"].substr(0, 23), "1START\r\n2\r\n3234567890\r\n");
+  // A 255-byte variable record fills its sector, its length byte FFh first.
+  const std::string& v255 = texts["recsdis.dsk:V255V2"];
+  ASSERT_EQ(v255.size(), 255u + 2 + 127 + 2);
+  EXPECT_EQ(v255.substr(0, 4), "!@AB");
+  EXPECT_EQ(v255.substr(255, 2), "\r\n");
   EXPECT_TRUE(reporter.errors.empty());
 }
 
