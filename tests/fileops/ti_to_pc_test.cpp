@@ -338,9 +338,10 @@ TEST(TiToPc, RecordFilesOfRealDisksConvertWhole) {
   EXPECT_EQ(texts["recsdis.dsk:V10R"].substr(0, 23), "1START\r\n2\r\n3234567890\r\n");
   // A 255-byte variable record fills its sector, its length byte FFh first.
   const std::string& v255 = texts["recsdis.dsk:V255V2"];
-  ASSERT_EQ(v255.size(), 255u + 2 + 127 + 2);
+  ASSERT_EQ(v255.size(), 255u + 2 + 127 + 2 + 126 + 2);
   EXPECT_EQ(v255.substr(0, 4), "!@AB");
   EXPECT_EQ(v255.substr(255, 2), "\r\n");
+  EXPECT_EQ(v255.substr(255 + 2 + 127, 2), "\r\n");
   EXPECT_TRUE(reporter.errors.empty());
 }
 
