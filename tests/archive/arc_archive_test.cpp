@@ -265,5 +265,47 @@ TEST(ArchiveCorpus, RealArchivesListAndExtractCleanly) {
   EXPECT_TRUE(reporter.errors.empty()) << reporter.errors.front();
 }
 
+// arkb.dsk holds an archive of the very files that lie beside it on the
+// disk: each member must come out as the disk's file does.
+TEST(ArchiveCorpus, AnArchiveInsideARealDiskExtractsTheFilesBesideIt) {
+  const std::string corpus = KORVANE_CORPUS_DIR;
+  if (!IsDirectory(corpus)) GTEST_SKIP() << "corpus folder " << corpus << " is absent";
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  const std::string scratch = dir.Mkdir("tmp");
+  setenv("TMPDIR", scratch.c_str(), 1);
+  PaneState disk;
+  disk.locationPath = corpus + "/xdt99/arkb.dsk";
+  ASSERT_TRUE(ReadLocation(disk));
+  PaneState archive = disk;
+  const auto bark = std::find_if(archive.rows.begin(), archive.rows.end(),
+                                 [](const CatalogEntry& r) { return TrimTiName(r.tiName) == "BARK"; });
+  ASSERT_NE(bark, archive.rows.end());
+  ASSERT_TRUE(EnterRow(archive, static_cast<int>(bark - archive.rows.begin())));
+  unsetenv("TMPDIR");
+  int compared = 0;
+  for (const CatalogEntry& m : archive.rows) {
+    if (m.kind == kKindUprdir) continue;
+    const auto same = std::find_if(disk.rows.begin(), disk.rows.end(),
+                                   [&](const CatalogEntry& r) { return r.tiName == m.tiName; });
+    ASSERT_NE(same, disk.rows.end()) << m.tiName;
+    ASSERT_TRUE(ExtractArchiveMember(archive, m, dir.path() + "/member"));
+    ASSERT_TRUE(ExportTiFile(disk, *same, dir.path() + "/file", false));
+    const Bytes a = test::ReadFile(dir.path() + "/member"), b = test::ReadFile(dir.path() + "/file");
+    ASSERT_EQ(a.size(), b.size()) << m.tiName;
+    // Bytes 20-27 of an FDR hold dates that an archive does not keep.
+    EXPECT_TRUE(std::equal(a.begin(), a.begin() + 20, b.begin())) << m.tiName;
+    // The archiver keeps the records; the unused tail of a fixed-record
+    // sector (E5h on the disk) is not part of them.
+    const bool fixed = m.kind == kKindDisFix || m.kind == kKindIntFix;
+    const size_t used = fixed ? size_t{m.recordsPerSector} * m.recordLength : 256;
+    for (size_t at = 128; at < a.size(); at += 256)
+      EXPECT_TRUE(std::equal(a.begin() + at, a.begin() + at + used, b.begin() + at)) << m.tiName << " at " << at;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 6);
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
 }  // namespace
 }  // namespace korvane
