@@ -324,3 +324,27 @@ TEST(FileCommands, CopyIntoFloppySubdirectoryUsesItsOwnIndex) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(FileCommands, TiNamesThatCannotNamePcFilesAreRefused) {
+  test::RecordingReporter reporter;
+  test::TempDir dir, out;
+  const std::string image = dir.Write("n.dsk", test::DiskBuilder::Sssd("N").Add(Program("GOOD", 100, 1)).Build());
+  const PaneState floppy = OpenImage(image);
+  const PaneState target = OpenDir(out.path());
+  CopyBatch batch;
+  for (const std::string& name : {std::string(".."), std::string("."), std::string("\0ABC", 4)}) {
+    CatalogEntry row = floppy.rows[0];
+    row.tiName = name;
+    row.tiName.resize(10, ' ');
+    EXPECT_EQ(CopyRowToDirectory(floppy, target, row, batch), 0);
+  }
+  EXPECT_EQ(reporter.errors, (std::vector<std::string>{"Invalid filename <..>", "Invalid filename <.>",
+                                                       "Invalid filename <>"}));
+  EXPECT_EQ(OpenDir(out.path()).RowCount(), 0);
+}
+
+}  // namespace
+}  // namespace korvane
