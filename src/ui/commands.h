@@ -74,6 +74,12 @@ class Commands : public QObject {
   void Click(int side, int y, int lineHeight, Qt::KeyboardModifiers modifiers);
   void DoubleClick(int side, int y, int lineHeight, Qt::KeyboardModifiers modifiers);
   void Wheel(int delta);
+  // The file commands, each with its dialog: refused (and reported) where
+  // they make no sense, else run with progress and Cancel.
+  void Copy();
+  void Delete();
+  void Rename();
+  void MakeDirectory();
   // The view and conversion keys. Their viewers and conversions are not part
   // of this build; what remains is the refusal of rows of the wrong kind (a
   // beep, or the conversion's message).

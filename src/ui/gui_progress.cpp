@@ -12,40 +12,25 @@ int BarValue(uint64_t done, uint64_t total) {
 }
 }  // namespace
 
-GuiProgress::~GuiProgress() { End(); }
-
 void GuiProgress::Begin(uint64_t total, const std::string& text) {
-  End();
   total_ = total;
-  cancelled_ = false;
-  dialog_ = new QProgressDialog(QString::fromStdString(text), "Cancel", 0, BarValue(total, total), parent_);
-  dialog_->setWindowTitle("Korvane");
-  dialog_->setWindowModality(Qt::WindowModal);
-  dialog_->setMinimumDuration(300);
-  dialog_->setAutoClose(false);
-  dialog_->setAutoReset(false);
-  dialog_->setValue(0);
+  if (bar_) {
+    bar_->setRange(0, std::max(1, BarValue(total, total)));
+    bar_->setValue(0);
+  }
+  if (!text.empty()) SetText(text);
+  QCoreApplication::processEvents();
 }
 
 bool GuiProgress::Step(uint64_t done) {
-  if (dialog_) dialog_->setValue(BarValue(done, total_));
+  if (bar_) bar_->setValue(std::min(bar_->maximum(), BarValue(done, total_)));
   // One pass through the waiting events: repaint, and let Cancel be pressed.
   QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return !Cancelled();
+  return !cancelled_;
 }
 
 void GuiProgress::SetText(const std::string& text) {
-  if (dialog_) dialog_->setLabelText(QString::fromStdString(text));
-}
-
-bool GuiProgress::Cancelled() const { return cancelled_ || (dialog_ && dialog_->wasCanceled()); }
-
-void GuiProgress::End() {
-  if (!dialog_) return;
-  cancelled_ = dialog_->wasCanceled();
-  dialog_->close();
-  dialog_->deleteLater();
-  dialog_ = nullptr;
+  if (text_) text_->setText(QString::fromStdString(text));
 }
 
 }  // namespace korvane::ui

@@ -1,7 +1,10 @@
 #include "ui/gui_reporter.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
+
+#include "fileops/file_commands.h"
 
 namespace korvane::ui {
 namespace {
@@ -33,15 +36,21 @@ Answer GuiReporter::Ask(const std::string& caption, const std::string& text, But
   switch (buttons) {
     case Buttons::Ok: set = QMessageBox::Ok; break;
     case Buttons::YesNo: set = QMessageBox::Yes | QMessageBox::No; break;
-    case Buttons::YesNoCancel: set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    case Buttons::YesNoCancel:
+      set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+      // The overwrite question also offers "All": yes to every later file.
+      if (caption == kOverwriteCaption) set |= QMessageBox::YesToAll;
+      break;
     case Buttons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
   }
   const QMessageBox::Icon icon = caption == "ERROR" ? QMessageBox::Critical : QMessageBox::Question;
   QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), set, parent_);
+  if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) all->setText("All");
   switch (box.exec()) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
+    case QMessageBox::YesToAll: return Answer::All;
     default: return Answer::Cancel;
   }
 }

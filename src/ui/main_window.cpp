@@ -238,12 +238,15 @@ void MainWindow::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       if (!shift) ctrl ? c.F3Opposite() : c.F3();
       break;
     case Qt::Key_F4: c.F4(); break;
-    case Qt::Key_F6:
-      if (ctrl) c.ConvertKey();
-      break;
+    case Qt::Key_F6: ctrl ? c.ConvertKey() : c.Rename(); break;
     case Qt::Key_F8: c.F8(shift); break;
     case Qt::Key_F9: c.F9(shift); break;
-    default: break;  // Delete, F2, F5, F7: their commands are not in this build
+    case Qt::Key_Delete: c.Delete(); break;
+    case Qt::Key_F5: c.Copy(); break;
+    case Qt::Key_F7:
+      if (!ctrl) c.MakeDirectory();
+      break;
+    default: break;  // F2: the information dialogs are not in this build
   }
 }
 

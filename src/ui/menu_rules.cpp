@@ -139,6 +139,7 @@ bool CommandBuilt(int id) {
     case kCmdOpenRow: case kCmdOpenOpposite: case kCmdReread: case kCmdSwap: case kCmdMark: case kCmdUnmark:
     case kCmdMarkAll: case kCmdUnmarkAll: case kCmdSelectDirectory: case kCmdOptions: case kCmdHelp:
     case kCmdAbout: case kCmdExit: case kCmdGotoRoot: case kCmdGotoUpper: case kCmdExtractFile: case kCmdToolView:
+    case kCmdCopy: case kCmdDelete: case kCmdRename: case kCmdMakeDirectory:
       return true;
     default:
       return id >= kCmdRecent1 && id <= kCmdRecent5;

@@ -33,6 +33,10 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdSelectDirectory: connect(action, &QAction::triggered, c, &Commands::SelectDirectory); break;
     case kCmdGotoRoot: connect(action, &QAction::triggered, c, &Commands::GotoRoot); break;
     case kCmdGotoUpper: connect(action, &QAction::triggered, c, &Commands::GotoUpper); break;
+    case kCmdCopy: connect(action, &QAction::triggered, c, &Commands::Copy); break;
+    case kCmdDelete: connect(action, &QAction::triggered, c, &Commands::Delete); break;
+    case kCmdRename: connect(action, &QAction::triggered, c, &Commands::Rename); break;
+    case kCmdMakeDirectory: connect(action, &QAction::triggered, c, &Commands::MakeDirectory); break;
     case kCmdOptions: connect(action, &QAction::triggered, this, &MainWindow::OnOptions); break;
     case kCmdHelp: connect(action, &QAction::triggered, this, &MainWindow::OnHelp); break;
     case kCmdAbout: connect(action, &QAction::triggered, this, &MainWindow::OnAbout); break;
