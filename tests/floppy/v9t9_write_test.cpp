@@ -377,3 +377,22 @@ INSTANTIATE_TEST_SUITE_P(SixGeometries, NewImage,
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(AddFile, OverwriteOnAFullDiskReusesTheOldSectors) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  Bytes b = test::DiskBuilder::Sssd("FULL").Add(Program("SAME", 20 * 256, 1)).Build();
+  for (unsigned u = 0; u < 360; ++u)
+    if (u < 34 || u >= 54) b[56 + u / 8] |= static_cast<uint8_t>(1u << (u % 8));  // only SAME's sectors left
+  Image image(dir, b);
+  const test::TiFile replacement = Program("SAME", 20 * 256, 7);
+  EXPECT_EQ(Add(image.Load(), dir, replacement, Answer::Yes), AddResult::Added);
+  EXPECT_EQ(test::ReadFileThroughChain(image.Bytes_(), "SAME"), replacement.data);
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
+}  // namespace
+}  // namespace korvane
