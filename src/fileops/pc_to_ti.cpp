@@ -339,13 +339,23 @@ PcTiTypeRules TypeRules(int type) {
 
 bool ConvertPcFileToTi(const std::string& sourcePath, const std::string& destDirectory, const PcTiJob& job,
                        Progress& progress) {
-  SetLastErrorCode(0);
   const std::string destPath = JoinPath(destDirectory, job.tiName);
+  if (!IsSafeLeafName(job.tiName)) {
+    SetLastErrorCode(0);
+    ReportError(kErrOpenWrite, destPath);
+    return false;
+  }
+  return ConvertPcFileToTiFile(sourcePath, destPath, job, progress);
+}
+
+bool ConvertPcFileToTiFile(const std::string& sourcePath, const std::string& destPath, const PcTiJob& job,
+                           Progress& progress) {
+  SetLastErrorCode(0);
   if (IsSameFile(destPath, sourcePath)) {
     ReportError(kErrCopyToItself);
     return false;
   }
-  if (!IsSafeLeafName(job.tiName) || job.type <= kPcTiNoType || job.type >= kPcTiTypeCount) {
+  if (job.type <= kPcTiNoType || job.type >= kPcTiTypeCount) {
     ReportError(kErrOpenWrite, destPath);
     return false;
   }

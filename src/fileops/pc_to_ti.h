@@ -124,5 +124,10 @@ struct PcTiJob {
 // where they happen; returns whether the TI file was written completely.
 bool ConvertPcFileToTi(const std::string& sourcePath, const std::string& destDirectory, const PcTiJob& job,
                        Progress& progress);
+// The same into the PC file `destPath` (the scratch file "ti_tmp.$$$" when a
+// converted file goes on into a disk image); the header's TI name still comes
+// from `job.tiName`.
+bool ConvertPcFileToTiFile(const std::string& sourcePath, const std::string& destPath, const PcTiJob& job,
+                           Progress& progress);
 
 }  // namespace korvane
