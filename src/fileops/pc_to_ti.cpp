@@ -10,6 +10,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "fileops/file_commands.h"
 #include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
 
@@ -339,11 +340,21 @@ PcTiTypeRules TypeRules(int type) {
 
 bool ConvertPcFileToTi(const std::string& sourcePath, const std::string& destDirectory, const PcTiJob& job,
                        Progress& progress) {
+  SetLastErrorCode(0);
   const std::string destPath = JoinPath(destDirectory, job.tiName);
   if (!IsSafeLeafName(job.tiName)) {
-    SetLastErrorCode(0);
     ReportError(kErrOpenWrite, destPath);
     return false;
+  }
+  if (IsSameFile(destPath, sourcePath)) {
+    ReportError(kErrCopyToItself);
+    return false;
+  }
+  // A file of that name may be another TI file: it is replaced only when the
+  // user says so, as the other direction and the copy commands ask.
+  if (PathExists(destPath)) {
+    const Answer a = CurrentReporter().Ask(kOverwriteCaption, OverwriteText("file", job.tiName), Buttons::YesNoCancel);
+    if (a != Answer::Yes && a != Answer::All) return false;
   }
   return ConvertPcFileToTiFile(sourcePath, destPath, job, progress);
 }

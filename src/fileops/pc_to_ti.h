@@ -120,13 +120,15 @@ struct PcTiJob {
 };
 
 // Converts the PC file `sourcePath` into the TI file `job.tiName` in
-// `destDirectory` (an existing file there is replaced). Errors are reported
-// where they happen; returns whether the TI file was written completely.
+// `destDirectory`; an existing file there is replaced after the overwrite
+// question. Errors are reported where they happen; returns whether the TI
+// file was written completely (false with LastErrorCode 0: the user kept the
+// existing file).
 bool ConvertPcFileToTi(const std::string& sourcePath, const std::string& destDirectory, const PcTiJob& job,
                        Progress& progress);
-// The same into the PC file `destPath` (the scratch file "ti_tmp.$$$" when a
-// converted file goes on into a disk image); the header's TI name still comes
-// from `job.tiName`.
+// The same into the PC file `destPath`, replaced without a question (the
+// scratch file "ti_tmp.$$$" when a converted file goes on into a disk image);
+// the header's TI name still comes from `job.tiName`.
 bool ConvertPcFileToTiFile(const std::string& sourcePath, const std::string& destPath, const PcTiJob& job,
                            Progress& progress);
 

@@ -64,6 +64,12 @@ std::vector<std::string> VarRecords(const Bytes& sector) {
   return records;
 }
 
+CatalogEntry Classify(const std::string& dir, const std::string& name) {
+  CatalogEntry row;
+  EXPECT_TRUE(ClassifyPcFile(dir, name, row));
+  return row;
+}
+
 std::vector<std::string> Lines(ByteStream&& in, int method) {
   std::vector<std::string> lines;
   for (std::string line = ReadTextLine(in); !line.empty(); line = ReadTextLine(in)) {
@@ -236,10 +242,22 @@ TEST(PcToTi, RefusalsComeBeforeAnythingIsWritten) {
   EXPECT_EQ(reporter.errors.back(), "Can't copy files to itself");
   EXPECT_EQ(test::ReadFile(dir.path() + "/SAME"), text);
 
+  // Another file of the chosen name stays unless the user says otherwise.
+  const Bytes other = B("another TI file");
+  dir.Write("OTHER", other);
   job.tiName = "OTHER";
+  reporter.answers = {Answer::No};
+  EXPECT_FALSE(ConvertPcFileToTi(dir.path() + "/SAME", dir.path(), job, NoProgress()));
+  EXPECT_EQ(reporter.questions.back().text, "file <OTHER> allready exist. Overwrite?");
+  EXPECT_EQ(test::ReadFile(dir.path() + "/OTHER"), other);
+  reporter.answers = {Answer::Yes};
+  EXPECT_TRUE(ConvertPcFileToTi(dir.path() + "/SAME", dir.path(), job, NoProgress()));
+  EXPECT_EQ(Classify(dir.path(), "OTHER").kind, kKindDisVar);
+
+  job.tiName = "ABSENT";
   EXPECT_FALSE(ConvertPcFileToTi(dir.path() + "/absent", dir.path(), job, NoProgress()));
   EXPECT_EQ(reporter.errors.back(), "Can't open file for read <" + dir.path() + "/absent>");
-  EXPECT_FALSE(PathExists(dir.path() + "/OTHER"));
+  EXPECT_FALSE(PathExists(dir.path() + "/ABSENT"));
   EXPECT_EQ(reporter.errors.size(), 2u);
 }
 
