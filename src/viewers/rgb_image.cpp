@@ -26,15 +26,20 @@ Rgb RgbImage::At(int x, int y) const {
 }
 
 void RgbImage::Fill(Rgb c) {
-  for (size_t i = 0; i + 2 < pixels_.size(); i += 3) {
-    pixels_[i] = c.r;
-    pixels_[i + 1] = c.g;
-    pixels_[i + 2] = c.b;
-  }
+  for (int y = 0; y < height_; ++y) HorizontalRun(0, y, width_, c);
 }
 
 void RgbImage::HorizontalRun(int x, int y, int length, Rgb c) {
-  for (int i = 0; i < length; ++i) Set(x + i, y, c);
+  if (y < 0 || y >= height_ || length <= 0) return;
+  const int from = std::max(x, 0);
+  const int to = static_cast<int>(std::min<int64_t>(int64_t{x} + length, width_));
+  if (from >= to) return;
+  uint8_t* p = pixels_.data() + (static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(from)) * 3;
+  for (int i = from; i < to; ++i, p += 3) {
+    p[0] = c.r;
+    p[1] = c.g;
+    p[2] = c.b;
+  }
 }
 
 Rgb TiColour(unsigned index) {
