@@ -203,6 +203,16 @@ TEST_P(Archives, AnArchiveInsideADiskOpensThroughTheScratchFileAndLeavesBackToTh
   EXPECT_EQ(pane.locationPath, dir_.path());
   EXPECT_FALSE(pane.containerInContainer);
   EXPECT_TRUE(reporter_.errors.empty());
+
+  // A failed export leaves no earlier archive in the scratch file for the
+  // pane to list, and the pane where it was.
+  ASSERT_TRUE(EnterRow(pane, holder));
+  CatalogEntry broken = pane.rows[static_cast<size_t>(arc)];
+  broken.fdrSector = 5000;
+  EXPECT_FALSE(OpenArchiveInPane(pane, broken, true));
+  EXPECT_EQ(pane.locationType, kLocFloppy);
+  EXPECT_FALSE(PathExists(ScratchArchiveFile()));
+  EXPECT_EQ(reporter_.errors.size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, Archives, testing::Values(false, true),
