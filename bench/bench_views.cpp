@@ -56,6 +56,7 @@ const BigFile& Big() {
 
 void RunView(benchmark::State& state, int mode) {
   const BigFile& big = Big();
+  size_t textSize = 0;
   for (auto _ : state) {
     PcFile file;
     file.Open(big.path, PcFile::Mode::Read);
@@ -63,7 +64,9 @@ void RunView(benchmark::State& state, int mode) {
     std::string text;
     BuildViewText(data, big.row, mode, text);
     benchmark::DoNotOptimize(text.data());
+    textSize = text.size();
   }
+  state.counters["text_bytes"] = static_cast<double>(textSize);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSectors * 256);
 }
 

@@ -36,22 +36,24 @@ void AppendShown(const uint8_t* bytes, size_t n, std::string& out) {
 }  // namespace
 
 void AppendHexLines(ByteView bytes, uint32_t address, std::string& out) {
+  // The whole block's lines are sized at once and written in place.
+  const size_t fullLines = bytes.size() / 16, rest = bytes.size() % 16;
+  const size_t at = out.size();
+  out.resize(at + fullLines * kHexLineLength + (rest ? 8 + 3 * rest + (16 - rest) + 1 + rest + 2 : 0));
+  char* p = out.data() + at;
   for (size_t start = 0; start < bytes.size(); start += 16, address += 16) {
     const size_t count = bytes.size() - start < 16 ? bytes.size() - start : 16;
-    const size_t at = out.size();
-    const size_t length = 8 + 3 * count + (16 - count) + 1 + count + 2;
-    out.resize(at + length);
-    char* p = out.data() + at;
+    const uint8_t* b = bytes.data() + start;
     for (int shift = 28; shift >= 0; shift -= 4) *p++ = kHexDigits[(address >> shift) & 0xF];
     for (size_t i = 0; i < count; ++i) {
-      const uint8_t b = bytes.u8(start + i);
-      *p++ = ' ';
-      *p++ = kHexDigits[b >> 4];
-      *p++ = kHexDigits[b & 0xF];
+      p[0] = ' ';
+      p[1] = kHexDigits[b[i] >> 4];
+      p[2] = kHexDigits[b[i] & 0xF];
+      p += 3;
     }
     for (size_t i = count; i < 16; ++i) *p++ = ' ';
     *p++ = ' ';
-    for (size_t i = 0; i < count; ++i) *p++ = Shown(bytes.u8(start + i));
+    for (size_t i = 0; i < count; ++i) *p++ = Shown(b[i]);
     *p++ = '\r';
     *p++ = '\n';
   }
