@@ -51,6 +51,10 @@ int RunPicture(const std::vector<std::string>& args, const CommonOptions&) {
   }
   if (mode == "gif") return WriteGifFile(pane, pane.rows[static_cast<size_t>(index)], out) ? 0 : 1;
 
+  if (pictureMode == kPictureCharset && pane.rows[static_cast<size_t>(index)].kind != kKindProgram) {
+    std::fprintf(stderr, "ERROR: <%s> is not a PROGRAM file\n", positional[1].c_str());
+    return 1;
+  }
   Picture picture;
   switch (pictureMode) {
     case kPictureTiArtist: picture = ShowTiArtist(pane, index); break;

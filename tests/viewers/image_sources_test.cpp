@@ -6,6 +6,7 @@
 
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "support/arc_builder.h"
 #include "support/basic_builder.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
@@ -95,6 +96,30 @@ TEST_F(ImageSources, ProgramsSavedOnATi_ListTheSameInProgramAndMergeForm) {
   // KEYWORDS-L is a PROGRAM that holds listing text, not BASIC: a hex dump.
   const TextView text = BuildView(pane, pane.rows[static_cast<size_t>(RowByTiName(pane, "KEYWORDS-L"))], 0);
   EXPECT_EQ(text.text.rfind("00000000 31 20 45 4C 53 45 20 3D 31 0A", 0), 0u);
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
+
+TEST_F(ImageSources, ArchiveMembers_AreExtractedThenViewedAndDrawn) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  const std::vector<test::BasicLine> lines = {{100, test::Tok({{0x8B}})}};
+  test::Bytes art(2 * 128, 0);
+  art[2] = 0x1C, art[3] = 10;  // ten red pixels
+  test::TiFile myart = test::DisFixFile("ART", 128, {});
+  myart.data = art;
+  myart.recordsPerSector = 2;
+  myart.level3 = 2;
+  const std::vector<test::TiFile> members = {test::MergeFile("MRG", lines), myart};
+  dir.Write("PACK", test::V9t9File(test::ArchiveFile("PACK", members, true)));
+  PaneState pane = OpenImage(dir.path() + "/PACK");
+  ASSERT_EQ(pane.locationType, kLocArchive);
+  EXPECT_EQ(BuildView(pane, pane.rows[static_cast<size_t>(RowByTiName(pane, "MRG"))], kViewDefault).text,
+            "100 END\r\n");
+  const Picture picture = ShowMyart(pane, RowByTiName(pane, "ART"), kPictureMyart256);
+  ASSERT_TRUE(picture.ok);
+  EXPECT_EQ(picture.image.At(kPictureMargin + 9, kPictureMargin), (Rgb{254, 0, 0}));
+  EXPECT_EQ(picture.title, "Korvane - " + dir.path() + "/PACK->ART        (size= 256 bytes: 256x212, 256 colors)");
   EXPECT_TRUE(reporter.errors.empty());
 }
 

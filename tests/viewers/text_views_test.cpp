@@ -105,6 +105,22 @@ TEST(TextViews, RecordViews_FollowTheRecordLayouts) {
   EXPECT_EQ(text, "ABC\r\n\r\n.Z\r\nQR\r\n");
 }
 
+// Sectors full of empty records give more text than the sectors hold; every
+// record is still shown.
+TEST(TextViews, RecordView_ShowsEveryRecordEvenWhenTheTextOutgrowsTheFile) {
+  Bytes data(10 * 256, 0);
+  for (size_t s = 0; s < 10; ++s) data[s * 256 + 255] = 0xFF;  // 255 empty records, then the end mark
+  CatalogEntry row;
+  row.kind = kKindDisVar;
+  row.recordLength = 80;
+  row.totalSectors = 10;
+  row.level3Records = 10;
+  MemoryData source(ByteView(data.data(), data.size()), "EMPTY");
+  std::string text;
+  BuildRecordView(source, row, text);
+  EXPECT_EQ(text.size(), 10u * 255u * 2u);
+}
+
 TEST(TextViews, ForthTest_NeedsSizeAndPrintableFirstBlock) {
   Bytes forth(48 * 256, ' ');
   const std::string def = ": SQUARE DUP * ;";
