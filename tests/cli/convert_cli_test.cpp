@@ -2,14 +2,11 @@
 // from a working directory that may hold Korvane.ini.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "support/cli_runner.h"
 #include "support/disk_builder.h"
 
 namespace korvane {
@@ -17,25 +14,13 @@ namespace {
 
 using test::Bytes;
 
-struct Result {
-  int status = -1;
-  std::string out;  // stdout and stderr together
-};
+using Result = test::CliResult;  // stdout and stderr together
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) { return test::ShellQuote(s); }
 
 // Runs korvane-cli in `cwd`.
 Result Cli(const std::string& cwd, const std::string& args) {
-  Result r;
-  const std::string command = "cd " + Quote(cwd) + " && " + KORVANE_CLI_PATH + " " + args + " 2>&1";
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  const int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return test::RunCli(args, cwd, test::Capture::StdoutAndStderr);
 }
 
 Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }

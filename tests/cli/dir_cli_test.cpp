@@ -1,37 +1,19 @@
 // korvane-cli dir, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "platform/pc_file.h"
+#include "support/cli_runner.h"
 #include "support/disk_builder.h"
 
 namespace korvane {
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using Result = test::CliResult;
 
-// Runs korvane-cli with the arguments; stdout is captured, stderr dropped.
-Result Cli(const std::string& args) {
-  Result r;
-  FILE* p = popen((std::string(KORVANE_CLI_PATH) + " " + args + " 2>/dev/null").c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  const int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+Result Cli(const std::string& args) { return test::RunCli(args); }
+std::string Quote(const std::string& s) { return test::ShellQuote(s); }
 
 TEST(DirCommand, ListsAnImageAndEntersItsSubdirectory) {
   test::TempDir dir;

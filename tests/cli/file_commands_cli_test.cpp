@@ -1,16 +1,14 @@
 // korvane-cli copy, export, rm, rename, attrib, mkdir and mkdsk, run as a
 // user runs them, on files made by other TI software.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "catalog/header.h"
 #include "catalog/location.h"
 #include "catalog/sort.h"
 #include "platform/pc_file.h"
+#include "support/cli_runner.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
 
@@ -25,18 +23,11 @@ struct Result {
 };
 
 Result Cli(const std::string& args) {
-  Result r;
-  FILE* p = popen((std::string(KORVANE_CLI_PATH) + " " + args + " 2>&1 >/dev/null").c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.err.append(buf.data(), n);
-  const int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  const test::CliResult r = test::RunCli(args, "", test::Capture::Stderr);
+  return {r.status, r.out};
 }
 
-std::string Q(const std::string& s) { return "'" + s + "'"; }
+std::string Q(const std::string& s) { return test::ShellQuote(s); }
 
 std::string Corpus(const std::string& name) { return std::string(KORVANE_CORPUS_DIR) + "/" + name; }
 
