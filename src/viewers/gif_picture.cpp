@@ -61,7 +61,7 @@ bool WriteGifFile(const PaneState& pane, const CatalogEntry& row, const std::str
       return false;
     }
     if (!out.WriteAt(written, sector.data(), take)) {
-      ReportError(kErrWriteSector, static_cast<int>(s), outPath);
+      ReportError(kErrWriteSector, static_cast<int>(s + 1), outPath);  // sectors read so far
       return false;
     }
     written += take;
