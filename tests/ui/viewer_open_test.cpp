@@ -1,0 +1,118 @@
+// The view commands' windows on real pane contents: a TI file inside a disk
+// image shown read-only, a PC file loaded as editable text, the listing of a
+// pane, and a row whose view fails leaving no window behind.
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "catalog/listing.h"
+#include "catalog/location.h"
+#include "support/disk_builder.h"
+#include "support/recording_reporter.h"
+#include "ui/edit_viewer.h"
+#include "ui/viewer_open.h"
+#include "viewers/view_builder.h"
+
+using namespace korvane;
+using namespace korvane::ui;
+
+class ViewerOpenTest : public QObject {
+  Q_OBJECT
+
+ private:
+  Settings settings_;
+  std::unique_ptr<test::TempDir> dir_;
+  std::unique_ptr<test::RecordingReporter> reporter_;
+
+  ViewerSlots& Pool() { return SharedViewerSlots(settings_); }
+  EditViewer* Only() {
+    EditViewer* found = nullptr;
+    for (int i = 0; i < kViewerSlots; ++i)
+      if (Pool().InUse(i)) found = qobject_cast<EditViewer*>(Pool().Slot(i).window.data());
+    return found;
+  }
+  static int RowNamed(const PaneState& p, const std::string& name) {
+    for (int i = 0; i < p.RowCount(); ++i)
+      if (p.rows[static_cast<size_t>(i)].sourceName == name || p.rows[static_cast<size_t>(i)].tiName.rfind(name, 0) == 0)
+        return i;
+    return -1;
+  }
+  PaneState Pane() {
+    PaneState p;
+    p.locationPath = dir_->path();
+    ReadLocation(p);
+    return p;
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    reporter_ = std::make_unique<test::RecordingReporter>();
+    dir_->Write("GAMES.dsk", test::DiskBuilder::Sssd("GAMES").Add(test::DisVarFile("README", 80, {"HELLO", "WORLD"})).Build());
+    const std::string notes = std::string("one\r\ntwo\r\n") + '\0' + "gone";
+    dir_->Write("notes.txt", test::Bytes(notes.begin(), notes.end()));
+  }
+  void cleanup() {
+    for (int i = 0; i < kViewerSlots; ++i)
+      if (Pool().InUse(i)) delete Pool().Slot(i).window.data();
+    reporter_.reset();
+    dir_.reset();
+  }
+
+  void pcFileRow_OpensEditableText_UpToTheZeroByte() {
+    const PaneState p = Pane();
+    const int row = RowNamed(p, "notes.txt");
+    QVERIFY(row >= 0);
+    ViewRow(settings_, p, row, kViewHex);  // a PC file is text whatever the mode
+    EditViewer* v = Only();
+    QVERIFY(v);
+    QCOMPARE(v->Text(), std::string("one\r\ntwo\r\n"));
+    QVERIFY(!v->Control()->isReadOnly());
+    QCOMPARE(v->windowTitle(), QString("Korvane - notes.txt"));
+  }
+
+  void tiFileInsideImage_ShowsItsViewReadOnly_WithTheCoreText() {
+    PaneState p = Pane();
+    QVERIFY(EnterRow(p, RowNamed(p, "GAMES.dsk")));
+    const int row = RowNamed(p, "README");
+    QVERIFY(row >= 0);
+    ViewRow(settings_, p, row, kViewDefault);
+    EditViewer* v = Only();
+    QVERIFY(v);
+    const TextView expected = BuildView(p, p.rows[static_cast<size_t>(row)], kViewDefault);
+    QCOMPARE(v->Text(), expected.text);
+    QVERIFY(v->Text().find("HELLO") != std::string::npos);
+    QVERIFY(v->Control()->isReadOnly());
+    QCOMPARE(v->windowTitle().toStdString(), expected.title);
+    // Save As proposes the row's TI name.
+    QString proposed;
+    v->chooseSavePath = [&](QWidget*, const QString&, const QString& name) {
+      proposed = name;
+      return QString();
+    };
+    v->SaveAs();
+    QCOMPARE(proposed, QString("README.txt"));
+  }
+
+  void feedFileList_ShowsThePaneListing_Editable() {
+    const PaneState p = Pane();
+    FeedFileList(settings_, p);
+    EditViewer* v = Only();
+    QVERIFY(v);
+    QCOMPARE(v->Text(), DirectoryListing(p));
+    QCOMPARE(v->windowTitle().toStdString(), DirectoryListingTitle(p));
+    QVERIFY(!v->Control()->isReadOnly());
+  }
+
+  void seventeenthView_IsRefusedWithoutTouchingTheOthers() {
+    const PaneState p = Pane();
+    for (int i = 0; i < kViewerSlots; ++i) FeedFileList(settings_, p);
+    QCOMPARE(Pool().OpenCount(), kViewerSlots);
+    ViewRow(settings_, p, RowNamed(p, "notes.txt"), kViewDefault);
+    QCOMPARE(Pool().OpenCount(), kViewerSlots);
+    QCOMPARE(reporter_->errors.back(), std::string("No more viewers available"));
+  }
+};
+
+QTEST_MAIN(ViewerOpenTest)
+#include "viewer_open_test.moc"
