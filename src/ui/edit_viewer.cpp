@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <fmt/printf.h>
 
@@ -21,6 +22,7 @@
 #include "platform/pc_file.h"
 #include "platform/reporter.h"
 #include "ui/find_replace.h"
+#include "ui/viewer_print.h"
 #include "viewers/text_search.h"
 
 namespace korvane::ui {
@@ -119,6 +121,9 @@ EditViewer::EditViewer(ViewerSlots& pool, const QFont& font)
   slot_ = slots_.Take(this);
   if (slot_ < 0) return;
   setAttribute(Qt::WA_DeleteOnClose);
+  // Viewers end with the program: closing the main window ends it even
+  // while viewers are open.
+  setAttribute(Qt::WA_QuitOnClose, false);
   setObjectName("EditViewer");
   setWindowTitle("Korvane");
   setStyleSheet("QMainWindow#EditViewer { background: #c2c2c2; }");
@@ -161,9 +166,15 @@ void EditViewer::BuildMenus() {
   Add(file, kViewerOpen, "&Open...");
   Add(file, kViewerSave, "&Save");
   connect(Add(file, kViewerSaveAs, "Save &As..."), &QAction::triggered, this, &EditViewer::SaveAs);
-  Add(file, kViewerPrint, "&Print...");
-  Add(file, kViewerPrintSetup, "P&rint Setup...");
-  Add(file, kViewerPageSetup, "Page Setup...");
+  connect(Add(file, kViewerPrint, "&Print..."), &QAction::triggered, this, [this] {
+    const QTextCursor c = edit_->textCursor();
+    const QTextDocument* d = edit_->document();
+    const int first = c.hasSelection() ? d->findBlock(c.selectionStart()).blockNumber() : -1;
+    const int last = c.hasSelection() ? d->findBlock(c.selectionEnd()).blockNumber() : -1;
+    PrintWithDialog(this, edit_->toPlainText().split('\n'), first, last);
+  });
+  connect(Add(file, kViewerPrintSetup, "P&rint Setup..."), &QAction::triggered, this, [this] { ChoosePrinter(this); });
+  connect(Add(file, kViewerPageSetup, "Page Setup..."), &QAction::triggered, this, [this] { SetUpPage(this); });
   file->addSeparator();
   connect(Add(file, kViewerExit, "E&xit", QKeySequence(Qt::Key_Escape)), &QAction::triggered, this,
           &QWidget::close);
@@ -209,8 +220,8 @@ void EditViewer::UpdateMenuState() {
   const bool selection = edit_->textCursor().hasSelection();
   const QMimeData* clip = QApplication::clipboard()->mimeData();
   const bool findText = !slots_.Slot(slot_).request.findWhat.isEmpty();
-  // Printing and the commands without an action stay greyed.
-  for (int id : {kViewerNew, kViewerOpen, kViewerPrint, kViewerPrintSetup, kViewerPageSetup})
+  // New and Open have no action.
+  for (int id : {kViewerNew, kViewerOpen})
     actions_[id]->setEnabled(false);
   actions_[kViewerSave]->setEnabled(edit_->document()->isModified());
   actions_[kViewerUndo]->setEnabled(edit_->document()->isUndoAvailable());

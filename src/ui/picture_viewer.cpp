@@ -42,6 +42,9 @@ PictureViewer::PictureViewer(ViewerSlots& pool) : QWidget(nullptr), slots_(pool)
   slot_ = slots_.Take(this);
   if (slot_ < 0) return;
   setAttribute(Qt::WA_DeleteOnClose);
+  // Viewers end with the program: closing the main window ends it even
+  // while viewers are open.
+  setAttribute(Qt::WA_QuitOnClose, false);
   setObjectName("PictureViewer");
   setWindowTitle("Korvane");
   setAutoFillBackground(true);

@@ -1,6 +1,7 @@
 #include "ui/viewer_open.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <sys/wait.h>
 
@@ -14,6 +15,7 @@
 #include "ui/edit_viewer.h"
 #include "ui/look.h"
 #include "ui/picture_viewer.h"
+#include "ui/viewer_print.h"
 #include "viewers/gif_picture.h"
 #include "viewers/pictures.h"
 #include "viewers/view_builder.h"
@@ -26,7 +28,11 @@ const CatalogEntry* RowAt(const PaneState& pane, int row) {
   return &pane.rows[static_cast<size_t>(row)];
 }
 
-EditViewer* OpenText(Settings& settings) { return EditViewer::Open(SharedViewerSlots(settings), ListFont(settings)); }
+EditViewer* OpenText(Settings& settings) {
+  if (!BoundPrintMargins())
+    BindPrintMargins(&settings.margins, QLocale().measurementSystem() == QLocale::MetricSystem);
+  return EditViewer::Open(SharedViewerSlots(settings), ListFont(settings));
+}
 
 void Show(QWidget* w) {
   w->show();

@@ -149,7 +149,8 @@ class ViewerWindowsTest : public QObject {
     EditViewer* v = Viewer("hello world");
     QVERIFY(!v->Action(kViewerSave)->isEnabled());
     QVERIFY(!v->Action(kViewerCut)->isEnabled());
-    QVERIFY(!v->Action(kViewerPrint)->isEnabled());
+    QVERIFY(!v->Action(kViewerNew)->isEnabled());
+    QVERIFY(v->Action(kViewerPrint)->isEnabled());
     SetSelection(v, 0, 5);
     QVERIFY(v->Action(kViewerCopy)->isEnabled());
     QVERIFY(v->Action(kViewerDelete)->isEnabled());

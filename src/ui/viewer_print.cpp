@@ -1,0 +1,186 @@
+#include "ui/viewer_print.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+
+#include "platform/reporter.h"
+
+namespace korvane::ui {
+namespace {
+
+PageMargins* gMargins = nullptr;
+bool gMetric = false;
+
+}  // namespace
+
+void BindPrintMargins(PageMargins* margins, bool metric) {
+  gMargins = margins;
+  gMetric = metric;
+}
+PageMargins* BoundPrintMargins() { return gMargins; }
+bool BoundMarginsMetric() { return gMetric; }
+
+PageMargins MarginsInThousandths(const PageMargins& m, bool metric) {
+  if (!metric) return m;
+  PageMargins out{};
+  for (size_t i = 0; i < m.size(); ++i) out[i] = m[i] * 100 / 254;
+  return out;
+}
+
+PrintGeometry ComputePrintGeometry(int width, int height, int dpiX, int dpiY, const PageMargins& t, int lineHeight,
+                                   int aveCharWidth) {
+  PrintGeometry g;
+  const int left = t[0] * dpiX / 1000, top = t[1] * dpiY / 1000;
+  const int right = t[2] * dpiX / 1000, bottom = t[3] * dpiY / 1000;
+  g.left = left;
+  g.top = top;
+  g.lineHeight = std::max(1, lineHeight);
+  g.linesPerPage = std::max(1, (height - top - bottom) / g.lineHeight - 1);
+  g.charsPerLine = std::max(1, (width - left - right) / std::max(1, aveCharWidth) - 1);
+  return g;
+}
+
+QStringList PrintLines(const QStringList& lines, int first, int last, int charsPerLine) {
+  QStringList out;
+  first = std::max(first, 0);
+  last = std::min(last, static_cast<int>(lines.size()) - 1);
+  for (int i = first; i <= last; ++i) {
+    const QString& line = lines[i];
+    if (line.isEmpty()) out << QString();
+    for (qsizetype at = 0; at < line.size(); at += charsPerLine) out << line.mid(at, charsPerLine);
+  }
+  return out;
+}
+
+int PrintText(QPrinter& printer, const QStringList& lines, const PageMargins& margins, bool metric,
+              const PrintJob& job) {
+  printer.setFullPage(true);
+  printer.setDocName("PrintFile text");
+  QFont font("Courier New", 10);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  const QFontMetrics fm(font, &printer);
+  const QRect paper = printer.pageLayout().fullRectPixels(printer.resolution());
+  const PrintGeometry g = ComputePrintGeometry(paper.width(), paper.height(), printer.logicalDpiX(),
+                                               printer.logicalDpiY(), MarginsInThousandths(margins, metric),
+                                               fm.height() + fm.leading(), fm.averageCharWidth());
+  QStringList printLines;
+  int pageCount = 0;
+  switch (job.range) {
+    case PrintRange::All:
+      printLines = PrintLines(lines, 0, static_cast<int>(lines.size()) - 1, g.charsPerLine);
+      pageCount = (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage;
+      break;
+    case PrintRange::Selection:
+      printLines = PrintLines(lines, job.selectionFirstLine, job.selectionLastLine, g.charsPerLine);
+      pageCount = (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage;
+      break;
+    case PrintRange::Pages:
+      printLines = PrintLines(lines, g.linesPerPage * (std::max(job.fromPage, 1) - 1),
+                              static_cast<int>(lines.size()) - 1, g.charsPerLine);
+      pageCount = std::min(std::max(job.toPage - job.fromPage + 1, 0),
+                           (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage);
+      break;
+  }
+  pageCount = std::max(pageCount, 1);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    CurrentReporter().ShowMessage("", "Unable to start print job");
+    return -1;
+  }
+  painter.setFont(font);
+  const int copies = std::max(job.copies, 1);
+  const int runs = job.collate ? copies : 1;
+  const int repeats = job.collate ? 1 : copies;
+  int printed = 0;
+  for (int run = 0; run < runs; ++run) {
+    for (int page = 0; page < pageCount; ++page) {
+      for (int r = 0; r < repeats; ++r) {
+        if (printed > 0) printer.newPage();
+        for (int i = 0; i < g.linesPerPage; ++i) {
+          const qsizetype n = static_cast<qsizetype>(page) * g.linesPerPage + i;
+          if (n >= printLines.size()) break;
+          painter.drawText(g.left, g.top + i * g.lineHeight + fm.ascent(), printLines[n]);
+        }
+        ++printed;
+      }
+    }
+  }
+  painter.end();
+  return printed;
+}
+
+}  // namespace korvane::ui
+
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+
+namespace korvane::ui {
+namespace {
+
+QPrinter& SharedPrinter() {
+  static QPrinter printer(QPrinter::HighResolution);
+  return printer;
+}
+
+PageMargins CurrentMargins() {
+  return gMargins ? *gMargins : PageMargins{780, 590, 780, 590};
+}
+
+}  // namespace
+
+void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast) {
+  QPrinter& printer = SharedPrinter();
+  QPrintDialog dialog(&printer, parent);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionFirst >= 0);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintJob job;
+  switch (printer.printRange()) {
+    case QPrinter::Selection:
+      job.range = PrintRange::Selection;
+      job.selectionFirstLine = selectionFirst;
+      job.selectionLastLine = selectionLast;
+      break;
+    case QPrinter::PageRange:
+      job.range = PrintRange::Pages;
+      job.fromPage = printer.fromPage();
+      job.toPage = printer.toPage();
+      break;
+    default: break;
+  }
+  // The copies are laid out here, so the printer makes one of each page.
+  job.copies = printer.copyCount();
+  job.collate = printer.collateCopies();
+  printer.setCopyCount(1);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  PrintText(printer, lines, CurrentMargins(), gMetric, job);
+  QApplication::restoreOverrideCursor();
+  printer.setCopyCount(job.copies);
+}
+
+void ChoosePrinter(QWidget* parent) {
+  QPrintDialog dialog(&SharedPrinter(), parent);
+  dialog.setWindowTitle("Print Setup");
+  dialog.exec();
+}
+
+void SetUpPage(QWidget* parent) {
+  QPrinter& printer = SharedPrinter();
+  const PageMargins m = MarginsInThousandths(CurrentMargins(), gMetric);
+  printer.setPageMargins(QMarginsF(m[0] / 1000.0, m[1] / 1000.0, m[2] / 1000.0, m[3] / 1000.0), QPageLayout::Inch);
+  QPageSetupDialog dialog(&printer, parent);
+  if (dialog.exec() != QDialog::Accepted || !gMargins) return;
+  const QMarginsF chosen = printer.pageLayout().margins(gMetric ? QPageLayout::Millimeter : QPageLayout::Inch);
+  const double scale = gMetric ? 100.0 : 1000.0;  // hundredths of a millimetre or thousandths of an inch
+  *gMargins = {static_cast<int>(chosen.left() * scale + 0.5), static_cast<int>(chosen.top() * scale + 0.5),
+               static_cast<int>(chosen.right() * scale + 0.5), static_cast<int>(chosen.bottom() * scale + 0.5)};
+}
+
+}  // namespace korvane::ui
