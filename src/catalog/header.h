@@ -71,6 +71,7 @@ inline constexpr size_t kSectorSize = 256;
 struct NameSettings {
   bool quellanCompatible = false;  // PC-unsafe characters get their high bit set instead of "@"
   bool extractTifiles = false;     // exported files get a TIFILES header instead of V9T9
+  std::string picViewer;           // command line of the external picture viewer for GIF files
 };
 NameSettings& GetNameSettings();
 

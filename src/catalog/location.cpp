@@ -13,6 +13,7 @@
 #include "floppy/floppy_lister.h"
 #include "floppy/v9t9.h"
 #include "platform/pc_file.h"
+#include "viewers/gif_picture.h"
 
 namespace korvane {
 
@@ -232,7 +233,17 @@ bool EnterRow(PaneState& pane, int index) {
       entered = EnterFloppyImage(pane, row);
       break;
     case kKindDisFix:
-      // A DIS/FIX 128 file of a PC directory that begins with "GIF" is shown as a picture first.
+      // A DIS/FIX 128 file of a PC directory that begins with "GIF" is a
+      // picture for the external viewer, not an archive.
+      if (pane.locationType == kLocPcDirectory && row.recordLength == 128 && row.totalSectors > 0) {
+        const int gif = GifTest(pane, row);
+        if (gif < 0) return false;  // unreadable: reported
+        if (gif == 0) {
+          ShowGif(pane, row, GetNameSettings().picViewer);
+          return false;
+        }
+      }
+      [[fallthrough]];
     case kKindIntFix:
       if (CanOpenAsArchive(row)) entered = OpenArchiveInPane(pane, row, true);
       break;

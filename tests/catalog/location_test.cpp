@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/sort.h"
 #include "platform/pc_file.h"
@@ -228,6 +231,44 @@ TEST(Corpus, ClassifiesTiFilesWithEachHeaderKind) {
   EXPECT_EQ(row.tiName, "HELLO     ");  // nameless header: the PC name
   ASSERT_TRUE(ClassifyPcFile(corpus + "/xdt99", "prog00255.tfi", row));
   EXPECT_EQ(row.recordLength, 255);
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(EnterRow, AGifInADisFix128FileIsWrittenForThePictureViewerNotOpenedAsAnArchive) {
+  test::TempDir dir;
+  test::TiFile gif = test::DisFixFile("PIC", 128, {"GIF89a picture bytes", "more"});
+  dir.Write("pic.tfi", test::TifilesFile(gif));
+  const char* oldTmp = std::getenv("TMPDIR");
+  const std::string savedTmp = oldTmp ? oldTmp : "";
+  setenv("TMPDIR", dir.path().c_str(), 1);
+  GetNameSettings().picViewer.clear();  // nothing to start: only the file is written
+
+  test::RecordingReporter r;
+  PaneState pane = Open(dir.path());
+  const int index = IndexOf(pane, "PIC");
+  ASSERT_GE(index, 0);
+  EXPECT_FALSE(EnterRow(pane, index));
+  EXPECT_EQ(pane.locationType, kLocPcDirectory);
+  EXPECT_TRUE(r.errors.empty()) << r.errors[0];
+  const Bytes written = test::ReadFile(dir.path() + "/ti_pic.gif");
+  ASSERT_GE(written.size(), 6u);
+  EXPECT_EQ(std::string(written.begin(), written.begin() + 6), "GIF89a");
+
+  if (oldTmp) setenv("TMPDIR", savedTmp.c_str(), 1);
+  else unsetenv("TMPDIR");
+}
+
+TEST(EnterRow, ADisFix128FileWithoutAGifIsOpenedAsAPlainArchive) {
+  test::TempDir dir;
+  dir.Write("text.tfi", test::TifilesFile(test::DisFixFile("TEXT", 128, {"JUST TEXT", "AND MORE", "ON A SECOND SECTOR"})));
+  PaneState pane = Open(dir.path());
+  EXPECT_TRUE(EnterRow(pane, IndexOf(pane, "TEXT")));
+  EXPECT_EQ(pane.locationType, kLocArchive);
 }
 
 }  // namespace
