@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   for (Placement& viewer : settings.viewers) MakePlacementVisible(viewer, screens);
   GetNameSettings().quellanCompatible = settings.quellanCompatible != 0;
   GetNameSettings().extractTifiles = settings.extractTifiles != 0;
+  GetNameSettings().picViewer = settings.picViewer;
 
   GuiReporter reporter;
   InstallReporter(&reporter);

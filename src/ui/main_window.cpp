@@ -131,6 +131,7 @@ void MainWindow::ApplyLook() {
   look_ = MakeLook(settings_);
   GetNameSettings().quellanCompatible = settings_.quellanCompatible != 0;
   GetNameSettings().extractTifiles = settings_.extractTifiles != 0;
+  GetNameSettings().picViewer = settings_.picViewer;
   for (PaneView* view : views_) {
     view->SetWheelToWindow(settings_.mouseWheel != 0);
     view->LookChanged();
@@ -235,7 +236,8 @@ void MainWindow::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_R: ctrl ? c.Reread() : c.Repaint(); break;
     case Qt::Key_U: c.SwapPanes(); break;
     case Qt::Key_F3:
-      if (!shift) ctrl ? c.F3Opposite() : c.F3();
+      if (shift) c.F3Forth();
+      else ctrl ? c.F3Opposite() : c.F3();
       break;
     case Qt::Key_F4: c.F4(); break;
     case Qt::Key_F6: ctrl ? c.ConvertKey() : c.Rename(); break;
