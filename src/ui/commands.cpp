@@ -8,6 +8,9 @@
 #include "catalog/location.h"
 #include "platform/ini_file.h"
 #include "ui/folder_browser.h"
+#include "ui/viewer_open.h"
+#include "viewers/pictures.h"
+#include "viewers/view_builder.h"
 
 namespace korvane::ui {
 namespace {
@@ -121,6 +124,24 @@ void Commands::OpenRowOpposite() { OpenInto(true); }
 void Commands::F3() {
   const CatalogEntry* r = CursorRow(Active());
   if (r && OpensAsLocation(r->kind)) OpenInto(false);
+  else if (r && !busy_) ViewRow(settings_, Active().state, Active().state.cursor, kViewDefault);
+}
+
+void Commands::F3Forth() {
+  const CatalogEntry* r = CursorRow(Active());
+  if (r && OpensAsLocation(r->kind)) OpenInto(false);
+  if (!r || OpensAsLocation(r->kind) || busy_) return;
+  ViewRow(settings_, Active().state, Active().state.cursor, IsDisFix128(r) ? kViewForth : kViewDefault);
+}
+
+void Commands::FeedFileList() {
+  if (Active().hasRows && !busy_) korvane::ui::FeedFileList(settings_, Active().state);
+}
+
+void Commands::Pc99Layout() {
+  const CatalogEntry* r = CursorRow(Active());
+  if (r && !busy_ && (r->kind == kKindPc99Sd || r->kind == kKindPc99Dd))
+    ShowPc99Layout(settings_, Active().state, Active().state.cursor);
 }
 
 void Commands::F3Opposite() {
@@ -212,9 +233,10 @@ void Commands::DoubleClick(int side, int y, int lineHeight, Qt::KeyboardModifier
   const DoubleClickAction action = korvane::DoubleClick(Pane(side), y, lineHeight, modifiers & Qt::ShiftModifier,
                                                         modifiers & Qt::ControlModifier);
   emit panesChanged();
-  // Text and program rows go to a viewer window, which this build does not
-  // have; everything else is opened as a location.
-  if (action == DoubleClickAction::Open) OpenInto(false);
+  // Text and program rows go to a viewer window; everything else is opened
+  // as a location.
+  if (action == DoubleClickAction::View) ViewRow(settings_, Active().state, Active().state.cursor, kViewDefault);
+  else if (action == DoubleClickAction::Open) OpenInto(false);
   else if (action == DoubleClickAction::OpenOpposite) OpenInto(true);
 }
 
@@ -225,11 +247,15 @@ void Commands::F4() {
   if (!r) return;
   if (r->kind == kKindSubdir || r->kind == kKindUprdir || IsFloppyImageKind(r->kind) || r->kind == kKindPtImg)
     QApplication::beep();
+  else if (!busy_)
+    ViewRow(settings_, Active().state, Active().state.cursor, kViewHex);
 }
 
-void Commands::F8(bool) {
+void Commands::F8(bool shift) {
   const CatalogEntry* r = CursorRow(Active());
   if (r && !IsDisFix128(r)) QApplication::beep();
+  else if (r && !busy_)
+    ShowPictureOfRow(settings_, Active().state, Active().state.cursor, shift ? kPictureMyart512 : kPictureMyart256);
 }
 
 void Commands::F9(bool shift) {
@@ -237,6 +263,10 @@ void Commands::F9(bool shift) {
   if (!r) return;
   const bool shown = shift ? r->kind == kKindProgram : (r->kind == kKindProgram || IsDisFix128(r));
   if (!shown) QApplication::beep();
+  if (!shown || busy_) return;
+  const int row = Active().state.cursor;
+  if (r->kind == kKindProgram) ShowPictureOfRow(settings_, Active().state, row, shift ? kPictureCharset : kPictureTiArtist);
+  else ShowGifOfRow(settings_, Active().state, row);
 }
 
 void Commands::ConvertKey() {

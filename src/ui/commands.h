@@ -51,6 +51,12 @@ class Commands : public QObject {
   void OpenRowOpposite();
   void F3();
   void F3Opposite();
+  // Shift+F3: Forth blocks of a DIS/FIX 128 row, else as F3.
+  void F3Forth();
+  // The directory listing of the active pane, and the layout of a PC99 image,
+  // each in a viewer window.
+  void FeedFileList();
+  void Pc99Layout();
   void Reread();
   void SwapPanes();
   void GotoRoot();
@@ -80,9 +86,9 @@ class Commands : public QObject {
   void Delete();
   void Rename();
   void MakeDirectory();
-  // The view and conversion keys. Their viewers and conversions are not part
-  // of this build; what remains is the refusal of rows of the wrong kind (a
-  // beep, or the conversion's message).
+  // The view keys open viewer and picture windows (rows of the wrong kind
+  // beep); the conversion key's conversions are not part of this build, what
+  // remains is its refusal message.
   void F4();
   void F8(bool shift);
   void F9(bool shift);

@@ -140,6 +140,8 @@ bool CommandBuilt(int id) {
     case kCmdMarkAll: case kCmdUnmarkAll: case kCmdSelectDirectory: case kCmdOptions: case kCmdHelp:
     case kCmdAbout: case kCmdExit: case kCmdGotoRoot: case kCmdGotoUpper: case kCmdExtractFile: case kCmdToolView:
     case kCmdCopy: case kCmdDelete: case kCmdRename: case kCmdMakeDirectory:
+    case kCmdViewFile: case kCmdViewForth: case kCmdViewHex: case kCmdViewMyart256: case kCmdViewMyart512:
+    case kCmdViewPicture: case kCmdViewCharset: case kCmdFeedFileList: case kCmdPc99Layout:
       return true;
     default:
       return id >= kCmdRecent1 && id <= kCmdRecent5;

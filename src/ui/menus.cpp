@@ -24,6 +24,15 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdOpenRow: connect(action, &QAction::triggered, c, &Commands::OpenRow); break;
     case kCmdOpenOpposite: connect(action, &QAction::triggered, c, &Commands::OpenRowOpposite); break;
     case kCmdToolView: connect(action, &QAction::triggered, c, &Commands::F3); break;
+    case kCmdViewFile: connect(action, &QAction::triggered, c, &Commands::F3); break;
+    case kCmdViewForth: connect(action, &QAction::triggered, c, &Commands::F3Forth); break;
+    case kCmdViewHex: connect(action, &QAction::triggered, c, &Commands::F4); break;
+    case kCmdViewMyart256: connect(action, &QAction::triggered, c, [c] { c->F8(false); }); break;
+    case kCmdViewMyart512: connect(action, &QAction::triggered, c, [c] { c->F8(true); }); break;
+    case kCmdViewPicture: connect(action, &QAction::triggered, c, [c] { c->F9(false); }); break;
+    case kCmdViewCharset: connect(action, &QAction::triggered, c, [c] { c->F9(true); }); break;
+    case kCmdFeedFileList: connect(action, &QAction::triggered, c, &Commands::FeedFileList); break;
+    case kCmdPc99Layout: connect(action, &QAction::triggered, c, &Commands::Pc99Layout); break;
     case kCmdReread: connect(action, &QAction::triggered, c, &Commands::Reread); break;
     case kCmdSwap: connect(action, &QAction::triggered, c, &Commands::SwapPanes); break;
     case kCmdMark: connect(action, &QAction::triggered, c, &Commands::Mark); break;

@@ -166,7 +166,8 @@ class MainWindowTest : public QObject {
     QTest::keyClick(w.get(), Qt::Key_End);  // notes.txt, a DOS row
     QVERIFY(!Enabled(*w, kCmdOpenRow));
     QVERIFY2(!Enabled(*w, kCmdCopy), "both panes show the same directory");
-    QVERIFY(!Enabled(*w, kCmdFeedFileList));
+    QVERIFY(Enabled(*w, kCmdFeedFileList));
+    QVERIFY2(!Enabled(*w, kCmdViewHex), "a PC file has no hex view");
     QCOMPARE(w->PopupAt(w->View(kLeft)->viewport()->mapTo(w.get(), QPoint(5, RowY(*w, 2)))), w->Popup(1));
     QTest::keyClick(w.get(), Qt::Key_Up);  // GAMES.dsk
     QCOMPARE(w->PopupAt(w->View(kLeft)->viewport()->mapTo(w.get(), QPoint(5, 5))), w->Popup(2));

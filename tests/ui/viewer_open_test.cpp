@@ -9,6 +9,7 @@
 #include "catalog/location.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
+#include "ui/commands.h"
 #include "ui/edit_viewer.h"
 #include "ui/viewer_open.h"
 #include "viewers/view_builder.h"
@@ -111,6 +112,34 @@ class ViewerOpenTest : public QObject {
     ViewRow(settings_, p, RowNamed(p, "notes.txt"), kViewDefault);
     QCOMPARE(Pool().OpenCount(), kViewerSlots);
     QCOMPARE(reporter_->errors.back(), std::string("No more viewers available"));
+  }
+
+  void viewKeys_OpenViewersOnTextRows_BeepOnContainers() {
+    QWidget window;
+    Commands c(settings_, &window);
+    for (int side : {kLeft, kRight}) {
+      c.Pane(side).startPath = dir_->path();
+      c.Pane(side).state.locationPath = dir_->path();
+    }
+    c.FirstRead();
+    PaneState& p = c.Active().state;
+    p.cursor = RowNamed(p, "GAMES.dsk");
+    c.F4();  // a disk image beeps
+    c.F8(false);
+    QCOMPARE(Pool().OpenCount(), 0);
+    p.cursor = RowNamed(p, "notes.txt");
+    c.F3();
+    QCOMPARE(Pool().OpenCount(), 1);
+    QCOMPARE(Only()->Text(), std::string("one\r\ntwo\r\n"));
+    c.FeedFileList();
+    QCOMPARE(Pool().OpenCount(), 2);
+    p.cursor = RowNamed(p, "GAMES.dsk");
+    c.F3();
+    QCOMPARE(Pool().OpenCount(), 2);
+    QCOMPARE(c.Active().state.locationType, kLocFloppy);
+    p.cursor = RowNamed(c.Active().state, "README");
+    c.F4();
+    QCOMPARE(Pool().OpenCount(), 3);
   }
 };
 
