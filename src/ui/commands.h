@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "catalog/pane_model.h"
+#include "platform/progress.h"
 #include "platform/settings.h"
 
 namespace korvane::ui {
@@ -86,6 +87,21 @@ class Commands : public QObject {
   void Delete();
   void Rename();
   void MakeDirectory();
+  // Tool commands with their own dialogs: the write-protect and archive
+  // attributes of TI files kept as PC files, and a new empty floppy image in
+  // the active pane's directory.
+  void Attributes();
+  void CreateDskImage();
+  // Rewrites the headers of TI files kept as PC files: TIFILES and Classic99
+  // to V9T9, or V9T9 to TIFILES.
+  void ConvertToV9t9() { ConvertHeaderKind(false); }
+  void ConvertToTifiles() { ConvertHeaderKind(true); }
+  // Conversions into the other pane's directory: PC99 track images to V9T9
+  // images, archives and images extracted into new directories, archives
+  // turned into new V9T9 images.
+  void ConvertPc99();
+  void ExtractAllRows();
+  void ArcToImage();
   // The view keys open viewer and picture windows (rows of the wrong kind
   // beep); the conversion key's conversions are not part of this build, what
   // remains is its refusal message.
@@ -106,6 +122,9 @@ class Commands : public QObject {
   void OpenInto(bool opposite);
   void AfterOpen(PaneModel& pane);
   void GoTo(const std::string& path, bool addToRecent);
+  void ConvertHeaderKind(bool toTifiles);
+  void RunIntoOther(const char* title, const std::string& text, const char* action,
+                    const std::function<void(Progress& files, Progress& rows)>& engine);
 
   Settings& settings_;
   QWidget* window_;

@@ -139,7 +139,8 @@ bool CommandBuilt(int id) {
     case kCmdOpenRow: case kCmdOpenOpposite: case kCmdReread: case kCmdSwap: case kCmdMark: case kCmdUnmark:
     case kCmdMarkAll: case kCmdUnmarkAll: case kCmdSelectDirectory: case kCmdOptions: case kCmdHelp:
     case kCmdAbout: case kCmdExit: case kCmdGotoRoot: case kCmdGotoUpper: case kCmdExtractFile: case kCmdToolView:
-    case kCmdCopy: case kCmdDelete: case kCmdRename: case kCmdMakeDirectory:
+    case kCmdCopy: case kCmdDelete: case kCmdRename: case kCmdMakeDirectory: case kCmdAttributes: case kCmdCreateImage:
+    case kCmdTifilesToV9t9: case kCmdV9t9ToTifiles: case kCmdPc99ToV9t9: case kCmdExtractAll: case kCmdArcToImage:
     case kCmdViewFile: case kCmdViewForth: case kCmdViewHex: case kCmdViewMyart256: case kCmdViewMyart512:
     case kCmdViewPicture: case kCmdViewCharset: case kCmdFeedFileList: case kCmdPc99Layout:
       return true;

@@ -46,6 +46,13 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdDelete: connect(action, &QAction::triggered, c, &Commands::Delete); break;
     case kCmdRename: connect(action, &QAction::triggered, c, &Commands::Rename); break;
     case kCmdMakeDirectory: connect(action, &QAction::triggered, c, &Commands::MakeDirectory); break;
+    case kCmdAttributes: connect(action, &QAction::triggered, c, &Commands::Attributes); break;
+    case kCmdCreateImage: connect(action, &QAction::triggered, c, &Commands::CreateDskImage); break;
+    case kCmdTifilesToV9t9: connect(action, &QAction::triggered, c, &Commands::ConvertToV9t9); break;
+    case kCmdV9t9ToTifiles: connect(action, &QAction::triggered, c, &Commands::ConvertToTifiles); break;
+    case kCmdPc99ToV9t9: connect(action, &QAction::triggered, c, &Commands::ConvertPc99); break;
+    case kCmdExtractAll: connect(action, &QAction::triggered, c, &Commands::ExtractAllRows); break;
+    case kCmdArcToImage: connect(action, &QAction::triggered, c, &Commands::ArcToImage); break;
     case kCmdOptions: connect(action, &QAction::triggered, this, &MainWindow::OnOptions); break;
     case kCmdHelp: connect(action, &QAction::triggered, this, &MainWindow::OnHelp); break;
     case kCmdAbout: connect(action, &QAction::triggered, this, &MainWindow::OnAbout); break;
