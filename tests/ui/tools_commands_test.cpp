@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -164,6 +165,31 @@ class ToolsCommandsTest : public QObject {
     bool listed = false;
     for (const CatalogEntry& r : Left(*w).state.rows) listed |= r.sourceName == "mydiskx.dsk";
     QVERIFY2(listed, "the pane is re-read");
+    QVERIFY(reporter_->errors.empty());
+  }
+
+  void createImageWithoutALabelAsksAgainAndWritesNothing() {
+    auto w = Open(dir_->path());
+    QString message;
+    bool dialogStayed = false;
+    AnswerDialog("Create", {});  // the label is still empty
+    QTimer::singleShot(200, [&message] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      message = box->windowTitle() + ": " + box->text();
+      box->accept();
+    });
+    QTimer::singleShot(350, [&dialogStayed] {
+      QWidget* d = QApplication::activeModalWidget();
+      dialogStayed = d && d->windowTitle() == "Create new DSK image";
+      if (!d) return;
+      for (QPushButton* b : d->findChildren<QPushButton*>())
+        if (b->text() == "Cancel") b->click();
+    });
+    w->Actions(kCmdCreateImage).front()->trigger();
+    QCOMPARE(message, QString("Korvane: Please enter a volumelabel"));
+    QVERIFY(dialogStayed);
+    QCOMPARE(Left(*w).state.RowCount(), 3);
     QVERIFY(reporter_->errors.empty());
   }
 
