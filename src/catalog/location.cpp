@@ -94,15 +94,18 @@ bool ClassifyPcFileAt(int directoryFd, const std::string& directory, const std::
   const bool opened = directoryFd >= 0 ? file.OpenAt(directoryFd, name, PcFile::Mode::Read)
                                        : file.Open(JoinPath(directory, name), PcFile::Mode::Read);
   if (!opened) return false;
-  uint8_t first[256];
-  const size_t got = file.ReadAt(0, first, sizeof first);
+  // One read of a page: it costs no more than the 256 bytes the recognisers
+  // need, and for the many TI files smaller than a page it also tells the
+  // file's size and holds its last sector, so no stat or second read is needed.
+  uint8_t page[4096];
+  const size_t got = file.ReadAt(0, page, sizeof page);
   row.sourceName = name;
   if (got < kPcHeaderSize) {
     row.kind = kKindDos;
     return true;
   }
-  const ByteView bytes(first, got);
-  if (got == sizeof first && RecogniseContainer(file, bytes, name, row)) return true;
+  const ByteView bytes(page, got < kSectorSize ? got : kSectorSize);
+  if (got >= kSectorSize && RecogniseContainer(file, bytes, name, row)) return true;
 
   if (!DecodeHeader(bytes, name, false, row)) {
     const std::string keep = row.sourceName;
@@ -112,13 +115,19 @@ bool ClassifyPcFileAt(int directoryFd, const std::string& directory, const std::
     return true;
   }
   if (row.headerKind == kHeaderTifiles) {
-    const int64_t size = file.Size();
+    const bool whole = got < sizeof page;
+    const int64_t size = whole ? static_cast<int64_t>(got) : file.Size();
     if (size >= 0 && !TifilesAgreesWithSize(static_cast<uint64_t>(size), row)) {
+      const uint64_t lastOffset = LastDataSectorOffset(static_cast<uint64_t>(size));
       Sector last{};
-      size_t lastLength = 0;
-      if (row.kind == kKindDisVar || row.kind == kKindIntVar)
-        lastLength = file.ReadAt(LastDataSectorOffset(static_cast<uint64_t>(size)), last.data(), last.size());
-      ApplyClassic99(static_cast<uint64_t>(size), ByteView(last.data(), lastLength), row);
+      ByteView lastSector;
+      if (row.kind == kKindDisVar || row.kind == kKindIntVar) {
+        if (whole)
+          lastSector = ByteView(page, got).sub(lastOffset, kSectorSize);
+        else
+          lastSector = ByteView(last.data(), file.ReadAt(lastOffset, last.data(), last.size()));
+      }
+      ApplyClassic99(static_cast<uint64_t>(size), lastSector, row);
     }
   }
   return true;
