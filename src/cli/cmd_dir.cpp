@@ -4,22 +4,13 @@
 
 #include "catalog/listing.h"
 #include "cli/command.h"
+#include "cli/text_output.h"
 #include "cli/json.h"
 #include "cli/location_arg.h"
 #include "platform/reporter.h"
 
 namespace korvane::cli {
 namespace {
-
-std::string ToLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  return out;
-}
 
 std::string RowJson(const PaneState& pane, const CatalogEntry& row) {
   JsonObject o;
@@ -76,7 +67,7 @@ int RunDir(const std::vector<std::string>& args, const CommonOptions&) {
     out += first ? "]\n" : "\n]\n";
     std::fputs(out.c_str(), stdout);
   } else {
-    std::fputs(ToLf(DirectoryListing(pane)).c_str(), stdout);
+    std::fputs(CrLfToLf(DirectoryListing(pane)).c_str(), stdout);
   }
   return LastErrorCode() != 0 ? 1 : 0;
 }

@@ -5,22 +5,13 @@
 
 #include "catalog/entry.h"
 #include "cli/command.h"
+#include "cli/text_output.h"
 #include "cli/location_arg.h"
 #include "platform/reporter.h"
 #include "viewers/view_builder.h"
 
 namespace korvane::cli {
 namespace {
-
-std::string CrLfToLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  return out;
-}
 
 constexpr char kUsage[] = "view LOCATION NAME [--hex|--forth] [--crlf] [--title]";
 
