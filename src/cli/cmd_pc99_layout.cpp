@@ -19,11 +19,8 @@ int RunPc99Layout(const std::vector<std::string>& args, const CommonOptions&) {
   ErrorCounter counter;
   PaneState pane;
   if (!OpenLocation(args[0], pane)) return 1;
-  const int index = FindRow(pane, args[1]);
-  if (index < 0) {
-    std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", args[1].c_str(), args[0].c_str());
-    return 1;
-  }
+  const int index = FindRowOrReport(pane, args[1], args[0]);
+  if (index < 0) return 1;
   const CatalogEntry& row = pane.rows[static_cast<size_t>(index)];
   if (row.kind != kKindPc99Sd && row.kind != kKindPc99Dd) {
     std::fprintf(stderr, "ERROR: <%s> is no PC99 image\n", args[1].c_str());

@@ -64,11 +64,8 @@ int RunTi2Pc(const std::vector<std::string>& args, const CommonOptions&) {
   SetLastErrorCode(0);
   PaneState source;
   if (!OpenLocation(positional[0], source)) return 1;
-  const int index = FindRow(source, positional[1]);
-  if (index < 0) {
-    std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", positional[1].c_str(), positional[0].c_str());
-    return 1;
-  }
+  const int index = FindRowOrReport(source, positional[1], positional[0]);
+  if (index < 0) return 1;
   const CatalogEntry row = source.rows[static_cast<size_t>(index)];
   PaneState dest;
   if (!OpenLocation(positional[2], dest)) return 1;

@@ -36,11 +36,8 @@ int RunView(const std::vector<std::string>& args, const CommonOptions&) {
   SetLastErrorCode(0);
   PaneState pane;
   if (!OpenLocation(positional[0], pane)) return 1;
-  const int index = FindRow(pane, positional[1]);
-  if (index < 0) {
-    std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", positional[1].c_str(), positional[0].c_str());
-    return 1;
-  }
+  const int index = FindRowOrReport(pane, positional[1], positional[0]);
+  if (index < 0) return 1;
   const CatalogEntry& row = pane.rows[static_cast<size_t>(index)];
   if (!IsTiFileKind(row.kind)) {
     std::fprintf(stderr, "ERROR: <%s> is not a TI file\n", positional[1].c_str());

@@ -10,9 +10,8 @@ bool MarkNamedRows(PaneState& pane, const std::vector<std::string>& names) {
   for (CatalogEntry& row : pane.rows) row.marked = names.empty() && row.kind != kKindUprdir;
   bool ok = true;
   for (const std::string& name : names) {
-    const int index = FindRow(pane, name);
+    const int index = FindRowOrReport(pane, name, pane.locationPath);
     if (index < 0) {
-      std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", name.c_str(), pane.locationPath.c_str());
       ok = false;
       continue;
     }
@@ -22,11 +21,8 @@ bool MarkNamedRows(PaneState& pane, const std::vector<std::string>& names) {
 }
 
 bool PutCursorOn(PaneState& pane, const std::string& name, const std::string& location) {
-  const int index = FindRow(pane, name);
-  if (index < 0) {
-    std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", name.c_str(), location.c_str());
-    return false;
-  }
+  const int index = FindRowOrReport(pane, name, location);
+  if (index < 0) return false;
   for (CatalogEntry& row : pane.rows) row.marked = false;
   pane.cursor = index;
   return true;

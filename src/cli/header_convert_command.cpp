@@ -26,11 +26,8 @@ int RunHeaderConversion(const std::vector<std::string>& args, HeaderDirection di
   if (!OpenLocation(args[0], pane)) return 1;
   if (!CheckHeaderConversionPane(pane)) return 1;
   for (size_t i = 1; i < args.size(); ++i) {
-    const int index = FindRow(pane, args[i]);
-    if (index < 0) {
-      std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", args[i].c_str(), args[0].c_str());
-      return 1;
-    }
+    const int index = FindRowOrReport(pane, args[i], args[0]);
+    if (index < 0) return 1;
     pane.rows[static_cast<size_t>(index)].marked = true;
   }
   if (!HasHeaderConvertibleRows(pane, direction)) {

@@ -26,11 +26,8 @@ std::vector<std::string> Split(const std::string& text, char sep) {
 }
 
 bool EnterByName(PaneState& pane, const std::string& name, const std::string& location) {
-  const int index = FindRow(pane, name);
-  if (index < 0) {
-    std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", name.c_str(), location.c_str());
-    return false;
-  }
+  const int index = FindRowOrReport(pane, name, location);
+  if (index < 0) return false;
   if (!EnterRow(pane, index)) {
     std::fprintf(stderr, "ERROR: <%s> cannot be entered\n", name.c_str());
     return false;
@@ -53,6 +50,12 @@ int FindRow(const PaneState& pane, const std::string& name) {
     for (int i = 0; i < pane.RowCount(); ++i)
       if (strcasecmp(pane.rows[static_cast<size_t>(i)].sourceName.c_str(), name.c_str()) == 0) return i;
   return -1;
+}
+
+int FindRowOrReport(const PaneState& pane, const std::string& name, const std::string& location) {
+  const int index = FindRow(pane, name);
+  if (index < 0) std::fprintf(stderr, "ERROR: no row <%s> in <%s>\n", name.c_str(), location.c_str());
+  return index;
 }
 
 bool OpenLocation(const std::string& location, PaneState& pane) {

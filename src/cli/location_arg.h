@@ -17,4 +17,7 @@ bool OpenLocation(const std::string& location, PaneState& pane);
 // spaces; the PC name for rows of a PC directory), or -1.
 int FindRow(const PaneState& pane, const std::string& name);
 
+// FindRow, printing "no row <name> in <location>" to stderr when there is none.
+int FindRowOrReport(const PaneState& pane, const std::string& name, const std::string& location);
+
 }  // namespace korvane::cli

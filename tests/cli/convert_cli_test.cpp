@@ -16,8 +16,6 @@ using test::Bytes;
 
 using Result = test::CliResult;  // stdout and stderr together
 
-std::string Quote(const std::string& s) { return test::ShellQuote(s); }
-
 // Runs korvane-cli in `cwd`.
 Result Cli(const std::string& cwd, const std::string& args) {
   return test::RunCli(args, cwd, test::Capture::StdoutAndStderr);
