@@ -11,6 +11,7 @@ PACKAGES=(
   libpng-dev                          # PNG output of pictures
   qt6-base-dev qt6-base-dev-tools libgl-dev   # the desktop program (Widgets, Print Support, Test)
   xvfb xauth                          # screenshots of the desktop program
+  poppler-utils                       # pdftotext: the print tests read back the PDF they print
   clang libclang-rt-14-dev            # libFuzzer targets
 )
 
