@@ -85,5 +85,23 @@ TEST(DirCommand, ListsA2880SectorImageWithAllocationUnitsOfTwo) {
   EXPECT_NE(r.out.find("\"ti_name\": \"FILE      \""), std::string::npos) << r.out;
 }
 
+TEST(InfoCommand, PrintsTheInformationDialogOfARow) {
+  test::TempDir dir;
+  dir.Write("games.dsk", test::DiskBuilder::Dssd("GAMES").Add(test::DisVarFile("README", 80, {"HI"})).Build());
+  Result r = Cli("info " + Quote(dir.path()) + " games.dsk");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("Disk Information\nPC name: games.dsk\nVolume label: GAMES     \nSize (sectors): 720\n", 0), 0u)
+      << r.out;
+
+  r = Cli("info " + Quote(dir.path() + "/games.dsk") + " readme");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("File Information\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Record length: 80\nRecords per sector: 3\n"), std::string::npos) << r.out;
+
+  r = test::RunCli("info " + Quote(dir.path()) + " missing", "", test::Capture::Stderr);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("no row <missing>"), std::string::npos) << r.out;
+}
+
 }  // namespace
 }  // namespace korvane
