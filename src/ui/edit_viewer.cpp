@@ -171,7 +171,7 @@ void EditViewer::BuildMenus() {
     const QTextDocument* d = edit_->document();
     const int first = c.hasSelection() ? d->findBlock(c.selectionStart()).blockNumber() : -1;
     const int last = c.hasSelection() ? d->findBlock(c.selectionEnd()).blockNumber() : -1;
-    PrintWithDialog(this, edit_->toPlainText().split('\n'), first, last);
+    PrintWithDialog(this, edit_->toPlainText().split('\n'), first, last, fileName_);
   });
   connect(Add(file, kViewerPrintSetup, "P&rint Setup..."), &QAction::triggered, this, [this] { ChoosePrinter(this); });
   connect(Add(file, kViewerPageSetup, "Page Setup..."), &QAction::triggered, this, [this] { SetUpPage(this); });

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/reporter.h"
+#include "ui/print_abort_dialog.h"
 
 namespace korvane::ui {
 namespace {
@@ -57,62 +58,76 @@ QStringList PrintLines(const QStringList& lines, int first, int last, int charsP
   return out;
 }
 
-int PrintText(QPrinter& printer, const QStringList& lines, const PageMargins& margins, bool metric,
-              const PrintJob& job) {
-  printer.setFullPage(true);
-  printer.setDocName("PrintFile text");
+QFont PrintFont() {
   QFont font("Courier New", 10);
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
-  const QFontMetrics fm(font, &printer);
+  return font;
+}
+
+PrintGeometry PrinterGeometry(QPrinter& printer, const PageMargins& margins, bool metric) {
+  printer.setFullPage(true);
+  const QFontMetrics fm(PrintFont(), &printer);
   const QRect paper = printer.pageLayout().fullRectPixels(printer.resolution());
-  const PrintGeometry g = ComputePrintGeometry(paper.width(), paper.height(), printer.logicalDpiX(),
-                                               printer.logicalDpiY(), MarginsInThousandths(margins, metric),
-                                               fm.height() + fm.leading(), fm.averageCharWidth());
-  QStringList printLines;
-  int pageCount = 0;
-  switch (job.range) {
-    case PrintRange::All:
-      printLines = PrintLines(lines, 0, static_cast<int>(lines.size()) - 1, g.charsPerLine);
-      pageCount = (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage;
-      break;
-    case PrintRange::Selection:
-      printLines = PrintLines(lines, job.selectionFirstLine, job.selectionLastLine, g.charsPerLine);
-      pageCount = (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage;
-      break;
-    case PrintRange::Pages:
-      printLines = PrintLines(lines, g.linesPerPage * (std::max(job.fromPage, 1) - 1),
-                              static_cast<int>(lines.size()) - 1, g.charsPerLine);
-      pageCount = std::min(std::max(job.toPage - job.fromPage + 1, 0),
-                           (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage);
-      break;
+  return ComputePrintGeometry(paper.width(), paper.height(), printer.logicalDpiX(), printer.logicalDpiY(),
+                              MarginsInThousandths(margins, metric), fm.height() + fm.leading(),
+                              fm.averageCharWidth());
+}
+
+PrintResult PrintText(QPrinter& printer, const QStringList& lines, const PageMargins& margins, bool metric,
+                      const PrintJob& job, Progress& progress) {
+  printer.setDocName("PrintFile text");
+  const PrintGeometry g = PrinterGeometry(printer, margins, metric);
+  const int lastLine = static_cast<int>(lines.size()) - 1;
+  const QStringList printLines = job.range == PrintRange::Selection
+                                     ? PrintLines(lines, job.selectionFirstLine, job.selectionLastLine, g.charsPerLine)
+                                     : PrintLines(lines, 0, lastLine, g.charsPerLine);
+  const int totalPages = (static_cast<int>(printLines.size()) + g.linesPerPage - 1) / g.linesPerPage;
+  // A page range picks pages of the same wrapped stream that printing all
+  // gives, so page 2 alone looks like page 2 of the whole text even when
+  // long lines were cut.
+  int firstPage = 0, pageCount = totalPages;
+  if (job.range == PrintRange::Pages) {
+    firstPage = std::max(job.fromPage, 1) - 1;
+    pageCount = std::clamp(job.toPage - firstPage, 0, std::max(totalPages - firstPage, 0));
   }
   pageCount = std::max(pageCount, 1);
+
+  PrintResult result;
   QPainter painter;
   if (!painter.begin(&printer)) {
     CurrentReporter().ShowMessage("", "Unable to start print job");
-    return -1;
+    return result;
   }
+  result.started = true;
+  const QFont font = PrintFont();
   painter.setFont(font);
+  const int ascent = QFontMetrics(font, &printer).ascent();
   const int copies = std::max(job.copies, 1);
   const int runs = job.collate ? copies : 1;
   const int repeats = job.collate ? 1 : copies;
-  int printed = 0;
-  for (int run = 0; run < runs; ++run) {
-    for (int page = 0; page < pageCount; ++page) {
+  progress.Begin(static_cast<uint64_t>(pageCount) * static_cast<uint64_t>(copies), "");
+  for (int run = 0; run < runs && !result.cancelled; ++run) {
+    for (int page = firstPage; page < firstPage + pageCount && !result.cancelled; ++page) {
       for (int r = 0; r < repeats; ++r) {
-        if (printed > 0) printer.newPage();
+        if (!progress.Step(static_cast<uint64_t>(result.pages))) {
+          result.cancelled = true;
+          break;
+        }
+        if (result.pages > 0) printer.newPage();
         for (int i = 0; i < g.linesPerPage; ++i) {
           const qsizetype n = static_cast<qsizetype>(page) * g.linesPerPage + i;
           if (n >= printLines.size()) break;
-          painter.drawText(g.left, g.top + i * g.lineHeight + fm.ascent(), printLines[n]);
+          painter.drawText(g.left, g.top + i * g.lineHeight + ascent, printLines[n]);
         }
-        ++printed;
+        ++result.pages;
       }
     }
   }
+  if (result.cancelled) printer.abort();
   painter.end();
-  return printed;
+  progress.End();
+  return result;
 }
 
 }  // namespace korvane::ui
@@ -134,7 +149,8 @@ PageMargins CurrentMargins() {
 
 }  // namespace
 
-void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast) {
+void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast,
+                     const QString& fileName) {
   QPrinter& printer = SharedPrinter();
   QPrintDialog dialog(&printer, parent);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionFirst >= 0);
@@ -159,8 +175,10 @@ void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFir
   job.copies = printer.copyCount();
   job.collate = printer.collateCopies();
   printer.setCopyCount(1);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  PrintText(printer, lines, CurrentMargins(), gMetric, job);
+  // The busy cursor still lets Cancel in the abort dialog be clicked.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  PrintAbortDialog abort(fileName);
+  PrintText(printer, lines, CurrentMargins(), gMetric, job, abort);
   QApplication::restoreOverrideCursor();
   printer.setCopyCount(job.copies);
 }

@@ -8,8 +8,10 @@
 
 #include <vector>
 
+#include "platform/progress.h"
 #include "platform/settings.h"
 
+class QFont;
 class QPrinter;
 class QWidget;
 
@@ -46,11 +48,23 @@ struct PrintJob {
   bool collate = false;
 };
 
-// Prints `lines` (the control's lines) on `printer`, whose margins are
-// `margins` (as stored, metric when `metric`). Returns the pages printed, or
-// -1 when the job could not start ("Unable to start print job" was shown).
-int PrintText(QPrinter& printer, const QStringList& lines, const PageMargins& margins, bool metric,
-              const PrintJob& job);
+struct PrintResult {
+  bool started = false;    // false: "Unable to start print job" was shown
+  bool cancelled = false;  // the job was stopped between pages
+  int pages = 0;           // pages sent to the printer, copies included
+};
+
+// The font the text is printed in, and the geometry it gives on `printer`
+// with `margins` (as stored, metric when `metric`).
+QFont PrintFont();
+PrintGeometry PrinterGeometry(QPrinter& printer, const PageMargins& margins, bool metric);
+
+// Prints `lines` (the control's lines) on `printer`. `progress` hears of
+// every page before it is started (Begin once the job has started, then
+// Step); when it asks to cancel, no further page is started and the job is
+// aborted where the printer allows it (a PDF file keeps the pages before).
+PrintResult PrintText(QPrinter& printer, const QStringList& lines, const PageMargins& margins, bool metric,
+                      const PrintJob& job, Progress& progress = NoProgress());
 
 // The margins the viewers print with, kept in the settings; bound once.
 void BindPrintMargins(PageMargins* margins, bool metric);
@@ -63,9 +77,11 @@ namespace korvane::ui {
 
 // The viewer's File menu: the print dialog (all, selection or pages, copies,
 // collation) on the printer shared by all viewers, the printer choice and the
-// page margins. `selectionLines` are the control lines of the selection's
-// start and end, or -1 without a selection.
-void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast);
+// page margins. `selectionFirst` and `selectionLast` are the control lines of
+// the selection's start and end, or -1 without a selection; `fileName` is
+// the viewer's file name, shown while printing.
+void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast,
+                     const QString& fileName);
 void ChoosePrinter(QWidget* parent);
 void SetUpPage(QWidget* parent);
 
