@@ -106,6 +106,8 @@ class Commands : public QObject {
   // beep); the conversion key's conversions are not part of this build, what
   // remains is its refusal message.
   void F4();
+  // F2: the Disk Information or File Information dialog of the cursor row.
+  void Info();
   void F8(bool shift);
   void F9(bool shift);
   void ConvertKey();

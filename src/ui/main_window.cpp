@@ -248,7 +248,8 @@ void MainWindow::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_F7:
       if (!ctrl) c.MakeDirectory();
       break;
-    default: break;  // F2: the information dialogs are not in this build
+    case Qt::Key_F2: c.Info(); break;
+    default: break;
   }
 }
 

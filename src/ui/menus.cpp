@@ -24,6 +24,7 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdOpenRow: connect(action, &QAction::triggered, c, &Commands::OpenRow); break;
     case kCmdOpenOpposite: connect(action, &QAction::triggered, c, &Commands::OpenRowOpposite); break;
     case kCmdToolView: connect(action, &QAction::triggered, c, &Commands::F3); break;
+    case kCmdInfo: connect(action, &QAction::triggered, c, &Commands::Info); break;
     case kCmdViewFile: connect(action, &QAction::triggered, c, &Commands::F3); break;
     case kCmdViewForth: connect(action, &QAction::triggered, c, &Commands::F3Forth); break;
     case kCmdViewHex: connect(action, &QAction::triggered, c, &Commands::F4); break;
