@@ -269,10 +269,4 @@ void Commands::F9(bool shift) {
   else ShowGifOfRow(settings_, Active().state, row);
 }
 
-void Commands::ConvertKey() {
-  const CatalogEntry* r = CursorRow(Active());
-  if (!r || busy_) return;
-  if (!IsTiFileKind(r->kind) && r->kind != kKindDos) ReportError(kErrTiToPcOnly);
-}
-
 }  // namespace korvane::ui

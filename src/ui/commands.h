@@ -103,13 +103,15 @@ class Commands : public QObject {
   void ExtractAllRows();
   void ArcToImage();
   // The view keys open viewer and picture windows (rows of the wrong kind
-  // beep); the conversion key's conversions are not part of this build, what
-  // remains is its refusal message.
+  // beep).
   void F4();
   // F2: the Disk Information or File Information dialog of the cursor row.
   void Info();
   void F8(bool shift);
   void F9(bool shift);
+  // Ctrl+F6: the cursor row converted into the other pane's directory, a TI
+  // file to a plain PC file, a plain PC file to a TI file, each through its
+  // dialog; other rows and other destinations are refused.
   void ConvertKey();
 
  signals:
@@ -127,6 +129,15 @@ class Commands : public QObject {
   void ConvertHeaderKind(bool toTifiles);
   void RunIntoOther(const char* title, const std::string& text, const char* action,
                     const std::function<void(Progress& files, Progress& rows)>& engine);
+  // The settings file the conversion dialogs take their proposals from.
+  std::string ConversionSettingsFile() const;
+  // Re-reads the destination of a conversion (and the source pane when it
+  // shows the same directory).
+  void AfterConversion();
+  // A plain PC file on its way into a disk image, through the PC -> TI
+  // dialog into the scratch file; `converted` gets the new file's
+  // attributes. Cancel in the dialog, or a failure, sets `stop`.
+  bool ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted, bool& stop);
 
   Settings& settings_;
   QWidget* window_;

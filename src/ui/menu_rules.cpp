@@ -141,6 +141,7 @@ bool CommandBuilt(int id) {
     case kCmdAbout: case kCmdExit: case kCmdGotoRoot: case kCmdGotoUpper: case kCmdExtractFile: case kCmdToolView:
     case kCmdCopy: case kCmdDelete: case kCmdRename: case kCmdMakeDirectory: case kCmdAttributes: case kCmdCreateImage:
     case kCmdTifilesToV9t9: case kCmdV9t9ToTifiles: case kCmdPc99ToV9t9: case kCmdExtractAll: case kCmdArcToImage:
+    case kCmdTiToPc: case kCmdPcToTi:
     case kCmdViewFile: case kCmdViewForth: case kCmdViewHex: case kCmdViewMyart256: case kCmdViewMyart512:
     case kCmdViewPicture: case kCmdViewCharset: case kCmdFeedFileList: case kCmdPc99Layout: case kCmdInfo:
       return true;

@@ -54,6 +54,8 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdPc99ToV9t9: connect(action, &QAction::triggered, c, &Commands::ConvertPc99); break;
     case kCmdExtractAll: connect(action, &QAction::triggered, c, &Commands::ExtractAllRows); break;
     case kCmdArcToImage: connect(action, &QAction::triggered, c, &Commands::ArcToImage); break;
+    case kCmdTiToPc: connect(action, &QAction::triggered, c, &Commands::ConvertKey); break;
+    case kCmdPcToTi: connect(action, &QAction::triggered, c, &Commands::ConvertKey); break;
     case kCmdOptions: connect(action, &QAction::triggered, this, &MainWindow::OnOptions); break;
     case kCmdHelp: connect(action, &QAction::triggered, this, &MainWindow::OnHelp); break;
     case kCmdAbout: connect(action, &QAction::triggered, this, &MainWindow::OnAbout); break;

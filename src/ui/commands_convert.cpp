@@ -1,0 +1,126 @@
+// The conversion command (Ctrl+F6 and the two conversion items of the Tools
+// menu): a TI file becomes a plain PC file, a plain PC file becomes a TI
+// file, each written into the directory the other pane shows. The same
+// PC -> TI dialog turns a PC file into a TI file on its way into a disk
+// image when the copy command meets one.
+#include "catalog/errors.h"
+#include "catalog/header.h"
+#include "catalog/location.h"
+#include "fileops/conversion_settings.h"
+#include "fileops/export.h"
+#include "fileops/pc_names.h"
+#include "fileops/pc_paths.h"
+#include "fileops/pc_to_ti.h"
+#include "fileops/ti_to_pc.h"
+#include "platform/paths.h"
+#include "platform/pc_file.h"
+#include "ui/commands.h"
+#include "ui/convert_dialog.h"
+
+namespace korvane::ui {
+namespace {
+
+// The TI file of `row` as a PC file with its header: the file itself in a PC
+// directory; a row of an image exported, an archive member extracted into
+// the scratch file.
+bool TiSourceFile(const PaneState& pane, const CatalogEntry& row, std::string& path) {
+  if (pane.locationType == kLocPcDirectory) {
+    path = JoinPath(PaneDirectory(pane), row.sourceName);
+    return true;
+  }
+  return TiFileAsPcFile(pane, row, path);
+}
+
+// The attributes of the TI file the conversion just wrote into `path`, read
+// back from its header as a listing would show them.
+bool ReadConvertedRow(const std::string& path, const std::string& tiName, CatalogEntry& row) {
+  PcFile file;
+  uint8_t header[kPcHeaderSize];
+  if (!file.Open(path, PcFile::Mode::Read) || !file.ReadExact(0, header, sizeof header)) {
+    ReportError(kErrReadFile, path);
+    return false;
+  }
+  row = CatalogEntry{};
+  if (!DecodeHeader(ByteView(header, sizeof header), tiName, false, row)) {
+    ReportError(kErrReadFile, path);
+    return false;
+  }
+  row.sourceName = tiName;
+  return true;
+}
+
+}  // namespace
+
+std::string Commands::ConversionSettingsFile() const {
+  return settingsPath_.empty() ? std::string(kSettingsFileName) : settingsPath_;
+}
+
+void Commands::AfterConversion() {
+  // Both panes may show the directory that received the file.
+  PaneModel& dest = Other();
+  Refresh(dest.state);
+  AfterOpen(dest);
+  PaneModel& source = Active();
+  if (source.state.locationType == kLocPcDirectory && dest.state.locationType == kLocPcDirectory &&
+      PaneDirectory(source.state) == PaneDirectory(dest.state)) {
+    Refresh(source.state);
+    AfterOpen(source);
+  }
+}
+
+void Commands::ConvertKey() {
+  if (busy_ || !Active().hasRows || !Other().hasRows) return;
+  const PaneState& pane = Active().state;
+  if (pane.cursor < 0 || pane.cursor >= pane.RowCount()) return;
+  const CatalogEntry row = pane.rows[static_cast<size_t>(pane.cursor)];
+  const ConversionKind kind = StartConversion(Other().state, row);
+  if (kind == ConversionKind::None) return;
+
+  if (kind == ConversionKind::TiToPc) {
+    ConvertDialog dialog(window_, row, ReadConversionSection(ConversionSettingsFile(), kTiPcSection),
+                         [this, &row](const std::string& pcName, int method, Progress& progress) {
+                           RunLong([&] {
+                             SetLastErrorCode(0);
+                             std::string sourcePath;
+                             const std::string destDirectory = PaneDirectory(Other().state);
+                             if (TiSourceFile(Active().state, row, sourcePath) &&
+                                 ConvertTiFileToPc(sourcePath, row, destDirectory, pcName, method, progress) ==
+                                     ConvertResult::NotConverted &&
+                                 progress.Cancelled())
+                               // Cancelled half-way: a truncated file would pass for the whole one.
+                               RemoveIfPresent(JoinPath(destDirectory, pcName));
+                             AfterConversion();
+                           });
+                         });
+    dialog.exec();
+  } else {
+    ConvertDialog dialog(window_, row.sourceName, ReadConversionSection(ConversionSettingsFile(), kPcTiSection),
+                         [this, &row](const PcTiJob& job, Progress& progress) {
+                           RunLong([&] {
+                             const std::string sourcePath = JoinPath(PaneDirectory(Active().state), row.sourceName);
+                             ConvertPcFileToTi(sourcePath, PaneDirectory(Other().state), job, progress);
+                             AfterConversion();
+                           });
+                         });
+    dialog.exec();
+  }
+  emit panesChanged();
+}
+
+bool Commands::ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted, bool& stop) {
+  const std::string sourcePath = JoinPath(PaneDirectory(Active().state), dosRow.sourceName);
+  const std::string scratch = ScratchTiFile();
+  bool ok = false;
+  ConvertDialog dialog(window_, dosRow.sourceName, ReadConversionSection(ConversionSettingsFile(), kPcTiSection),
+                       [&](const PcTiJob& job, Progress& progress) {
+                         // Already inside the copy command's long run.
+                         ok = ConvertPcFileToTiFile(sourcePath, scratch, job, progress) &&
+                              ReadConvertedRow(scratch, job.tiName, converted);
+                       });
+  // Cancel means "not this file, and not the rest either", as Cancel in
+  // the overwrite question ends the batch; so does a reported failure.
+  if (dialog.exec() != QDialog::Accepted || !ok) stop = true;
+  return ok;
+}
+
+}  // namespace korvane::ui
