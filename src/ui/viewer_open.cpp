@@ -34,6 +34,17 @@ EditViewer* OpenText(Settings& settings) {
   return EditViewer::Open(SharedViewerSlots(settings), ListFont(settings));
 }
 
+std::vector<pid_t>& Started() {
+  static std::vector<pid_t> started;
+  return started;
+}
+
+// Collects the picture viewers that have ended, without waiting for the
+// others: an ended child that nobody waits for stays a zombie.
+void ReapEnded() {
+  std::erase_if(Started(), [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+}
+
 void Show(QWidget* w) {
   w->show();
   w->raise();
@@ -95,16 +106,21 @@ void ShowPictureOfRow(Settings& settings, const PaneState& pane, int row, int mo
 }
 
 void ShowGifOfRow(const Settings& settings, const PaneState& pane, int row) {
-  // Viewers started earlier are collected once they have ended.
-  static std::vector<pid_t> started;
-  std::erase_if(started, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+  // Viewers started earlier are collected once they have ended, here and
+  // when the program's main window closes.
+  static bool reapAtQuit = false;
+  if (!reapAtQuit)
+    reapAtQuit = static_cast<bool>(QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &ReapEnded));
+  ReapEnded();
   const CatalogEntry* r = RowAt(pane, row);
   if (!r) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const GifShown shown = ShowGif(pane, *r, settings.picViewer);
   QApplication::restoreOverrideCursor();
-  if (shown.viewer > 0) started.push_back(shown.viewer);
+  if (shown.viewer > 0) Started().push_back(shown.viewer);
 }
+
+const std::vector<pid_t>& StartedPictureViewers() { return Started(); }
 
 void FeedFileList(Settings& settings, const PaneState& pane) {
   EditViewer* v = OpenText(settings);

@@ -4,6 +4,10 @@
 // windows come from the program's shared viewer slots.
 #pragma once
 
+#include <sys/types.h>
+
+#include <vector>
+
 #include "catalog/pane.h"
 #include "platform/settings.h"
 
@@ -19,6 +23,10 @@ void ShowPictureOfRow(Settings& settings, const PaneState& pane, int row, int mo
 
 // A GIF kept in a DIS/FIX 128 row, handed to the `picviewer` program.
 void ShowGifOfRow(const Settings& settings, const PaneState& pane, int row);
+// The picture viewer processes started and not yet collected. Ended ones are
+// collected on the next GIF and when the program's event loop ends, never
+// waiting for one that still runs.
+const std::vector<pid_t>& StartedPictureViewers();
 
 // The directory listing of a pane in an editable viewer.
 void FeedFileList(Settings& settings, const PaneState& pane);

@@ -1,9 +1,16 @@
 // The view commands' windows on real pane contents: a TI file inside a disk
 // image shown read-only, a PC file loaded as editable text, the listing of a
-// pane, and a row whose view fails leaving no window behind.
+// pane, a row whose view fails leaving no window behind, and the picture
+// viewer processes of GIF rows collected when the program ends.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
+
+#include <signal.h>
+#include <sys/wait.h>
 
 #include "catalog/listing.h"
 #include "catalog/location.h"
@@ -140,6 +147,44 @@ class ViewerOpenTest : public QObject {
     p.cursor = RowNamed(c.Active().state, "README");
     c.F4();
     QCOMPARE(Pool().OpenCount(), 3);
+  }
+
+  void gifViewers_AreCollectedWhenTheProgramEnds_WithoutWaitingForRunningOnes() {
+    test::TiFile gif = test::DisFixFile("PIC", 128, {});
+    gif.data.assign(256, 0);
+    std::copy_n("GIF89a", 6, gif.data.begin());
+    gif.recordsPerSector = 2;
+    gif.level3 = 2;
+    dir_->Write("PIC", test::V9t9File(gif));
+    const PaneState p = Pane();
+    const int row = RowNamed(p, "PIC");
+    QVERIFY(row >= 0);
+    // One viewer that ends at once and one that is still running at the end.
+    settings_.picViewer = "true";
+    ShowGifOfRow(settings_, p, row);
+    settings_.picViewer = "sh -c \"sleep 20\" viewer";
+    ShowGifOfRow(settings_, p, row);
+    QCOMPARE(StartedPictureViewers().size(), size_t{2});
+    const pid_t ended = StartedPictureViewers()[0], running = StartedPictureViewers()[1];
+    // Wait until the first has ended and is left as a zombie.
+    const auto state = [](pid_t pid) {
+      QFile stat(QString("/proc/%1/stat").arg(pid));
+      if (!stat.open(QIODevice::ReadOnly)) return QChar();
+      const QString text = QString::fromLatin1(stat.readAll());
+      return text.mid(text.lastIndexOf(')') + 2, 1).at(0);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(state(ended), QChar('Z'), 10000);
+
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();  // ends as the main window's closing ends it
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(StartedPictureViewers(), std::vector<pid_t>{running});
+    QVERIFY(state(ended).isNull());  // collected: no zombie left
+
+    kill(running, SIGTERM);
+    QCOMPARE(waitpid(running, nullptr, 0), running);
   }
 };
 
