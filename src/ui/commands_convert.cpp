@@ -84,8 +84,8 @@ void Commands::ConvertKey() {
                              std::string sourcePath;
                              const std::string destDirectory = PaneDirectory(Other().state);
                              if (TiSourceFile(Active().state, row, sourcePath) &&
-                                 ConvertTiFileToPc(sourcePath, row, destDirectory, pcName, method, progress) ==
-                                     ConvertResult::NotConverted &&
+                                 ConvertTiFileToPc(sourcePath, row, destDirectory, pcName, method,
+                                                   progress) == ConvertResult::NotConverted &&
                                  progress.Cancelled())
                                // Cancelled half-way: a truncated file would pass for the whole one.
                                RemoveIfPresent(JoinPath(destDirectory, pcName));
@@ -94,14 +94,15 @@ void Commands::ConvertKey() {
                          });
     dialog.exec();
   } else {
-    ConvertDialog dialog(window_, row.sourceName, ReadConversionSection(ConversionSettingsFile(), kPcTiSection),
-                         [this, &row](const PcTiJob& job, Progress& progress) {
-                           RunLong([&] {
-                             const std::string sourcePath = JoinPath(PaneDirectory(Active().state), row.sourceName);
-                             ConvertPcFileToTi(sourcePath, PaneDirectory(Other().state), job, progress);
-                             AfterConversion();
-                           });
-                         });
+    ConvertDialog dialog(
+        window_, row.sourceName, ReadConversionSection(ConversionSettingsFile(), kPcTiSection),
+        [this, &row](const PcTiJob& job, Progress& progress) {
+          RunLong([&] {
+            const std::string sourcePath = JoinPath(PaneDirectory(Active().state), row.sourceName);
+            ConvertPcFileToTi(sourcePath, PaneDirectory(Other().state), job, progress);
+            AfterConversion();
+          });
+        });
     dialog.exec();
   }
   emit panesChanged();
@@ -111,7 +112,8 @@ bool Commands::ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted
   const std::string sourcePath = JoinPath(PaneDirectory(Active().state), dosRow.sourceName);
   const std::string scratch = ScratchTiFile();
   bool ok = false;
-  ConvertDialog dialog(window_, dosRow.sourceName, ReadConversionSection(ConversionSettingsFile(), kPcTiSection),
+  ConvertDialog dialog(window_, dosRow.sourceName,
+                       ReadConversionSection(ConversionSettingsFile(), kPcTiSection),
                        [&](const PcTiJob& job, Progress& progress) {
                          // Already inside the copy command's long run.
                          ok = ConvertPcFileToTiFile(sourcePath, scratch, job, progress) &&

@@ -49,9 +49,10 @@ void Commands::Copy() {
   dialog.SetEngine([this](Progress& progress) {
     RunLong([this, &progress] {
       CopyProgress copy(progress);
-      CopyRows(Active().state, Other().state, copy, [this, &copy](const CatalogEntry& dos, CatalogEntry& converted) {
-        return ConvertDosRow(dos, converted, copy.stop);
-      });
+      CopyRows(Active().state, Other().state, copy,
+               [this, &copy](const CatalogEntry& dos, CatalogEntry& converted) {
+                 return ConvertDosRow(dos, converted, copy.stop);
+               });
       AfterOpen(Active());
       AfterOpen(Other());
     });

@@ -29,8 +29,8 @@ int Chosen(const QComboBox* list) { return std::max(0, list->currentIndex()); }
 
 }  // namespace
 
-ConvertDialog::ConvertDialog(QWidget* parent, const CatalogEntry& row, const std::vector<std::string>& tiPcLines,
-                             TiPcWorker worker)
+ConvertDialog::ConvertDialog(QWidget* parent, const CatalogEntry& row,
+                             const std::vector<std::string>& tiPcLines, TiPcWorker worker)
     : QDialog(parent), tiToPc_(true), tiPcWorker_(std::move(worker)) {
   Build(QString::fromStdString(TiPcDialogCaption(row)), "PC-file name");
   const TiPcDefaults defaults = LookupTiPcDefaults(tiPcLines, row.kind, row.recordLength);
@@ -44,9 +44,9 @@ ConvertDialog::ConvertDialog(QWidget* parent, const CatalogEntry& row, const std
   type_->setCurrentIndex(IsTiFileKind(row.kind) ? int{row.kind} : int{kPcTiNoType});
   const int length = row.recordLength;
   length_->setCurrentIndex(program ? -1 : (length >= 1 && length <= kMaxRecordLength ? length : 0));
-  for (QWidget* w : {static_cast<QWidget*>(typeLabel_), static_cast<QWidget*>(type_),
-                     static_cast<QWidget*>(lengthLabel_), static_cast<QWidget*>(length_),
-                     static_cast<QWidget*>(dataHeader_)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(typeLabel_), static_cast<QWidget*>(type_), static_cast<QWidget*>(lengthLabel_),
+        static_cast<QWidget*>(length_), static_cast<QWidget*>(dataHeader_)})
     w->setEnabled(false);
   for (QLineEdit* word : words_) word->setEnabled(false);
 
@@ -56,8 +56,8 @@ ConvertDialog::ConvertDialog(QWidget* parent, const CatalogEntry& row, const std
   method_->setEnabled(!program);
 }
 
-ConvertDialog::ConvertDialog(QWidget* parent, const std::string& pcName, const std::vector<std::string>& pcTiLines,
-                             PcTiWorker worker)
+ConvertDialog::ConvertDialog(QWidget* parent, const std::string& pcName,
+                             const std::vector<std::string>& pcTiLines, PcTiWorker worker)
     : QDialog(parent), tiToPc_(false), pcTiWorker_(std::move(worker)) {
   Build(QString::fromStdString(PcTiDialogCaption(pcName)), "TI-file name");
   const PcTiDefaults defaults = LookupPcTiDefaults(pcTiLines, PcExtension(pcName));
@@ -142,7 +142,8 @@ void ConvertDialog::Build(const QString& caption, const QString& nameLabel) {
 
 // Typing goes through the field's filter: ignored characters never appear,
 // and the cursor stays where the user was typing.
-void ConvertDialog::KeepFiltered(QLineEdit* field, std::string (*filter)(const std::string&), const QString& text) {
+void ConvertDialog::KeepFiltered(QLineEdit* field, std::string (*filter)(const std::string&),
+                                 const QString& text) {
   field->setText(text);
   connect(field, &QLineEdit::textEdited, this, [field, filter](const QString& typed) {
     const QString kept = QString::fromStdString(filter(typed.toStdString()));
@@ -157,8 +158,10 @@ void ConvertDialog::KeepFiltered(QLineEdit* field, std::string (*filter)(const s
 // start with the data header. Any other type takes a length and a method.
 void ConvertDialog::ApplyTypeRules() {
   const PcTiTypeRules rules = TypeRules(type_->currentIndex());
-  if (!rules.recordLengthEnabled) length_->setCurrentIndex(-1);
-  else if (length_->currentIndex() < 0) length_->setCurrentIndex(0);
+  if (!rules.recordLengthEnabled)
+    length_->setCurrentIndex(-1);
+  else if (length_->currentIndex() < 0)
+    length_->setCurrentIndex(0);
   length_->setEnabled(rules.recordLengthEnabled);
   if (!rules.methodEnabled) method_->setCurrentIndex(kPcTiBinary);
   method_->setEnabled(rules.methodEnabled);
@@ -192,13 +195,26 @@ bool ConvertDialog::CheckPcTi(PcTiJob& job) {
   if (!check.message.empty()) {
     QWidget* focus = name_;
     switch (check.focus) {
-      case PcTiField::Type: focus = type_; break;
-      case PcTiField::RecordLength: focus = length_; break;
-      case PcTiField::Method: focus = method_; break;
-      case PcTiField::HeaderWord1: focus = words_[0]; break;
-      case PcTiField::HeaderWord2: focus = words_[1]; break;
-      case PcTiField::HeaderWord3: focus = words_[2]; break;
-      default: break;
+      case PcTiField::Type:
+        focus = type_;
+        break;
+      case PcTiField::RecordLength:
+        focus = length_;
+        break;
+      case PcTiField::Method:
+        focus = method_;
+        break;
+      case PcTiField::HeaderWord1:
+        focus = words_[0];
+        break;
+      case PcTiField::HeaderWord2:
+        focus = words_[1];
+        break;
+      case PcTiField::HeaderWord3:
+        focus = words_[2];
+        break;
+      default:
+        break;
     }
     Refuse(check.message, focus);
     return false;
@@ -222,8 +238,8 @@ void ConvertDialog::OnConvert() {
   running_ = true;
   convert_->setEnabled(false);
   name_->setReadOnly(true);
-  for (QWidget* w : {static_cast<QWidget*>(type_), static_cast<QWidget*>(length_), static_cast<QWidget*>(method_),
-                     static_cast<QWidget*>(dataHeader_)})
+  for (QWidget* w : {static_cast<QWidget*>(type_), static_cast<QWidget*>(length_),
+                     static_cast<QWidget*>(method_), static_cast<QWidget*>(dataHeader_)})
     w->setEnabled(false);
   for (QLineEdit* word : words_) word->setEnabled(false);
   if (tiToPc_ && tiPcWorker_) tiPcWorker_(name_->text().toStdString(), Chosen(method_), progress_);

@@ -119,7 +119,8 @@ class ConvertDialogTest : public QObject {
     for (const Step& step : steps)
       QTimer::singleShot(at += 80, &w, [step] { step(QApplication::activeModalWidget()); });
     QTimer::singleShot(at + 3000, &w, [] {
-      for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) QApplication::activeModalWidget()->close();
+      for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i)
+        QApplication::activeModalWidget()->close();
     });
   }
 
@@ -268,15 +269,18 @@ class ConvertDialogTest : public QObject {
                }});
     QTest::keyClick(w.get(), Qt::Key_F6, Qt::ControlModifier);
     QCOMPARE(caption, QString("Convert PC file [poem.txt] to"));
-    QCOMPARE(refusal,
-             QString("Korvane (error): Record length for a DIS/VAR file\nmust be in the range of 1 and 254 bytes"));
+    QCOMPARE(
+        refusal,
+        QString(
+            "Korvane (error): Record length for a DIS/VAR file\nmust be in the range of 1 and 254 bytes"));
     QVERIFY(lengthFocused);
 
     // Header: name, DIS/VAR, 255 / 81 records per sector, 1 sector, end mark
     // at 6, length 80, level 3 = 1 sector (low byte first).
     const test::Bytes b = test::ReadFile(dir_->path() + "/OUT/AB");
     QCOMPARE(b.size(), size_t{128 + 256});
-    const test::Bytes header{'A', 'B', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0, 0, 0x80, 3, 0, 1, 6, 80, 1, 0};
+    const test::Bytes header{'A', 'B', ' ',  ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                             0,   0,   0x80, 3,   0,   1,   6,   80,  1,   0};
     QCOMPARE(test::Bytes(b.begin(), b.begin() + 20), header);
     QCOMPARE(test::Bytes(b.begin() + 128, b.begin() + 135), kPoemRecords);
     QVERIFY(RowOf(*w, kRight, "AB") >= 0);
@@ -307,7 +311,8 @@ class ConvertDialogTest : public QObject {
 
     // Two files marked; Cancel in the first one's dialog ends the batch: no
     // second dialog, nothing added, the second file stays marked.
-    for (CatalogEntry& r : Pane(*w, kLeft).state.rows) r.marked = r.sourceName == "poem.txt" || r.sourceName == "second.txt";
+    for (CatalogEntry& r : Pane(*w, kLeft).state.rows)
+      r.marked = r.sourceName == "poem.txt" || r.sourceName == "second.txt";
     bool secondDialog = false;
     Steps(*w, {[](QWidget* d) { Click(d, "Copy"); }, [](QWidget* d) { Click(d, "Cancel"); },
                [&](QWidget* d) {
