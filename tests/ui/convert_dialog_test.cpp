@@ -19,6 +19,7 @@
 #include "catalog/header.h"
 #include "catalog/sort.h"
 #include "fileops/conversion_settings.h"
+#include "support/arc_builder.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
 #include "support/recording_reporter.h"
@@ -30,7 +31,15 @@ using namespace korvane::ui;
 
 namespace {
 
-using Step = std::function<void(QWidget*)>;
+// What a step waits for: a dialog, a message box, or nothing (it runs at
+// its turn whatever is up, to see whether something opened).
+enum class Want { Dialog, Box, Nothing };
+struct Step {
+  template <typename F>
+  Step(F f, Want w = Want::Dialog) : want(w), run(std::move(f)) {}
+  Want want;
+  std::function<void(QWidget*)> run;
+};
 
 // "AB", CR LF, CR LF, "Z" as DIS/VAR 80 records: AB, an empty one, Z, end mark.
 const test::Bytes kPoemRecords{2, 'A', 'B', 0, 1, 'Z', 0xff};
@@ -58,13 +67,14 @@ bool HasLabel(QWidget* dialog, const QString& text) {
 
 // Answers a message box: its caption, icon and text go to `seen`.
 Step Acknowledge(QString* seen) {
-  return [seen](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    QVERIFY(box);
-    const bool error = box->icon() == QMessageBox::Critical;
-    *seen = box->windowTitle() + (error ? " (error): " : ": ") + box->text();
-    box->accept();
-  };
+  return Step(
+      [seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        const bool error = box->icon() == QMessageBox::Critical;
+        *seen = box->windowTitle() + (error ? " (error): " : ": ") + box->text();
+        box->accept();
+      },
+      Want::Box);
 }
 
 }  // namespace
@@ -111,17 +121,34 @@ class ConvertDialogTest : public QObject {
     w.UpdateMenuState();
     return w.Actions(id).front()->isEnabled();
   }
-  // Each step works on the modal widget active at its turn, 80 ms apart. A
-  // step may block in a message box it opened: the later ones still run.
-  // Whatever is left open at the end is closed, so a failure cannot hang.
-  static void Steps(MainWindow& w, const std::vector<Step>& steps) {
-    int at = 0;
-    for (const Step& step : steps)
-      QTimer::singleShot(at += 80, &w, [step] { step(QApplication::activeModalWidget()); });
-    QTimer::singleShot(at + 3000, &w, [] {
-      for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i)
-        QApplication::activeModalWidget()->close();
+  // Runs the steps in turn on the modal widget that is up: each waits (up to
+  // 3 s) for the widget it wants, and the next starts 60 ms after it at the
+  // earliest, so a message box one step opens is there for the next. A step
+  // may block in that box; the timer still runs. When a wanted widget never
+  // comes, whatever is open is closed so that a failing test cannot hang.
+  static void Steps(MainWindow& w, std::vector<Step> steps) {
+    auto* timer = new QTimer(&w);
+    timer->setSingleShot(true);
+    auto next = std::make_shared<size_t>(0);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, steps = std::move(steps), next, waited] {
+      if (*next >= steps.size()) return;
+      const Step& step = steps[*next];
+      QWidget* up = QApplication::activeModalWidget();
+      const bool box = qobject_cast<QMessageBox*>(up) != nullptr;
+      const bool ready = step.want == Want::Nothing || (step.want == Want::Box ? box : up && !box);
+      if (!ready && ++*waited < 60) return timer->start(50);
+      if (!ready) {
+        for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i)
+          QApplication::activeModalWidget()->close();
+        QFAIL("the expected dialog did not come up");
+      }
+      ++*next;
+      *waited = 0;
+      timer->start(60);
+      step.run(up);
     });
+    timer->start(60);
   }
 
  private slots:
@@ -198,6 +225,21 @@ class ConvertDialogTest : public QObject {
     const test::Bytes text = test::ReadFile(dir_->path() + "/OUT/mynotes.txt");
     QCOMPARE(std::string(text.begin(), text.end()), std::string("LINE ONE\r\n\r\nLINE 3\r\n"));
     QVERIFY2(RowOf(*w, kRight, "mynotes.txt") >= 0, "the destination pane is re-read");
+    QVERIFY(reporter_->errors.empty());
+  }
+
+  void archiveMemberIsExtractedBeforeItsRecordsAreConverted() {
+    dir_->Write("ARCH",
+                test::V9t9File(test::ArchiveFile("ARCH", {test::DisVarFile("ONE", 80, {"1", "22"})}, true)));
+    auto w = Open(dir_->path() + "/OUT");
+    PutCursor(*w, kLeft, "ARCH");
+    w->Cmds().OpenRow();
+    QCOMPARE(Pane(*w, kLeft).state.locationType, kLocArchive);
+    PutCursor(*w, kLeft, "ONE");
+    Steps(*w, {[](QWidget* d) { Click(d, "Convert"); }});
+    QTest::keyClick(w.get(), Qt::Key_F6, Qt::ControlModifier);
+    const test::Bytes text = test::ReadFile(dir_->path() + "/OUT/one.txt");
+    QCOMPARE(std::string(text.begin(), text.end()), std::string("1\r\n22\r\n"));
     QVERIFY(reporter_->errors.empty());
   }
 
@@ -315,10 +357,12 @@ class ConvertDialogTest : public QObject {
       r.marked = r.sourceName == "poem.txt" || r.sourceName == "second.txt";
     bool secondDialog = false;
     Steps(*w, {[](QWidget* d) { Click(d, "Copy"); }, [](QWidget* d) { Click(d, "Cancel"); },
-               [&](QWidget* d) {
-                 secondDialog = d != nullptr;
-                 if (d) Click(d, "Cancel");
-               }});
+               Step(
+                   [&](QWidget* d) {
+                     secondDialog = d != nullptr;
+                     if (d) Click(d, "Cancel");
+                   },
+                   Want::Nothing)});
     QTest::keyClick(w.get(), Qt::Key_F5);
     QTest::qWait(300);
     QVERIFY(!secondDialog);
@@ -329,22 +373,26 @@ class ConvertDialogTest : public QObject {
 
   void convertKeyRefusesOtherRowsAndImageDestinations() {
     auto w = Open(dir_->path());
-    PutCursor(*w, kLeft, "SUB");
+    // A dialog that should not open is seen (and closed) by a timer that
+    // fires in its event loop.
     bool seen = false;
-    Steps(*w, {[&seen](QWidget* d) {
-      seen = d != nullptr;
-      if (d) Click(d, "Cancel");
-    }});
-    QTest::keyClick(w.get(), Qt::Key_F6, Qt::ControlModifier);
+    auto pressCtrlF6 = [&] {
+      QTimer::singleShot(0, w.get(), [&seen] {
+        if (QWidget* d = QApplication::activeModalWidget()) seen = true, Click(d, "Cancel");
+      });
+      QTest::keyClick(w.get(), Qt::Key_F6, Qt::ControlModifier);
+    };
+    PutCursor(*w, kLeft, "SUB");
+    pressCtrlF6();
     QCOMPARE(reporter_->errors.size(), size_t{1});
     QVERIFY(QString::fromStdString(reporter_->errors[0]).contains("Can only convert TI-files to PC-files"));
 
     EnterImage(*w, kRight);
     for (const char* name : {"HELLO", "poem.txt"}) {
       PutCursor(*w, kLeft, name);
-      QTest::keyClick(w.get(), Qt::Key_F6, Qt::ControlModifier);
+      pressCtrlF6();
     }
-    QTest::qWait(200);
+    QTest::qWait(50);
     QVERIFY(!seen);
     QCOMPARE(reporter_->errors.size(), size_t{3});
     for (size_t i : {1u, 2u})
