@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Renders the main window with both panes under a virtual X server and saves
 # docs/screenshot.png: the left pane on the sample directory, the right pane
-# inside the sample floppy image GAMES.dsk. Fails when the program does not
-# start, does not end by itself or writes no picture, so it doubles as a smoke
-# test of the desktop program.
+# inside the sample floppy image GAMES.dsk. From that pane it also opens the
+# BASIC listing of the program GUESS (docs/screenshot-viewer.png) and the
+# TI-Artist picture SUN_P (docs/screenshot-picture.png). Fails when the
+# program does not start, does not end by itself or leaves a picture unwritten,
+# so it doubles as a smoke test of the desktop program.
 # Usage: scripts/screenshot.sh [build-dir]   (default build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,30 +13,36 @@ root=$PWD
 build=${1:-build/release}
 
 bash scripts/setup.sh
-if [ ! -x "$build/src/ui/korvane" ]; then
+if [ ! -f "$build/build.ninja" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" --target korvane make-samples -j "$(nproc)"
 fi
-[ -d samples ] || "$build/tests/make-samples" samples
+cmake --build "$build" --target korvane make-samples -j "$(nproc)"
+# Written afresh each time: the viewer pictures need the current samples.
+"$build/tests/make-samples" samples
 
 # Run in a scratch directory so that the settings file written at the end
 # stays out of the checkout; the stored start paths give the two panes.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-printf '[Korvane]\r\nleft=0\r\ntop=0\r\nwidth=1180\r\nheight=300\r\nsortby=0\r\nhdrsize=100 90 50 120 90 150\r\ndefault_path_left=%s\r\ndefault_path_right=%s\r\n' \
+printf '[Korvane]\r\nleft=0\r\ntop=0\r\nwidth=1180\r\nheight=300\r\nsortby=0\r\nhdrsize=100 90 50 120 90 150\r\ndefault_path_left=%s\r\ndefault_path_right=%s\r\n[EDIT01]\r\nleft=0\r\ntop=0\r\nwidth=640\r\nheight=420\r\n' \
   "$root/samples" "$root/samples/GAMES.dsk" > "$work/Korvane.ini"
 
 mkdir -p docs
-rm -f "$work/shot.png"
-(cd "$work" && KORVANE_SCREENSHOT="$work/shot.png" timeout 60 \
-  xvfb-run -a -s "-screen 0 1280x800x24" "$root/$build/src/ui/korvane")
-if [ ! -s "$work/shot.png" ]; then
-  echo "screenshot.sh: no picture was written" >&2
-  exit 1
-fi
+rm -f "$work/shot.png" "$work/viewer.png" "$work/picture.png"
+(cd "$work" && KORVANE_SCREENSHOT="$work/shot.png" \
+  KORVANE_SCREENSHOT_LISTING="GUESS:$work/viewer.png" KORVANE_SCREENSHOT_PICTURE="SUN_P:$work/picture.png" \
+  timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$root/$build/src/ui/korvane")
+for png in shot viewer picture; do
+  if [ ! -s "$work/$png.png" ]; then
+    echo "screenshot.sh: no picture was written ($png.png)" >&2
+    exit 1
+  fi
+done
 grep -q "default_path_right=$root/samples/GAMES.dsk" "$work/Korvane.ini" || {
   echo "screenshot.sh: the settings file was not written back" >&2
   exit 1
 }
 cp "$work/shot.png" docs/screenshot.png
-echo "docs/screenshot.png written"
+cp "$work/viewer.png" docs/screenshot-viewer.png
+cp "$work/picture.png" docs/screenshot-picture.png
+echo "docs/screenshot.png, docs/screenshot-viewer.png and docs/screenshot-picture.png written"

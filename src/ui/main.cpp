@@ -16,6 +16,7 @@
 #include "ui/folder_browser.h"
 #include "ui/gui_reporter.h"
 #include "ui/main_window.h"
+#include "ui/viewer_screenshots.h"
 
 using namespace korvane;
 using namespace korvane::ui;
@@ -90,12 +91,13 @@ int main(int argc, char** argv) {
     window.ShowSplash();
 
     // Used by scripts/screenshot.sh: saves a picture of the window once both
-    // panes are read, then ends the run.
+    // panes are read, then of the viewer windows it asks for, then ends the run.
     const char* shot = std::getenv("KORVANE_SCREENSHOT");
     if (shot && *shot) {
       const QString path = QString::fromLocal8Bit(shot);
-      QTimer::singleShot(2500, &window, [&window, path] {
+      QTimer::singleShot(2500, &window, [&window, &settings, path] {
         window.grab().save(path);
+        TakeViewerScreenshots(window, settings);
         window.close();
       });
     }
