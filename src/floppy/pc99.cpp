@@ -123,4 +123,14 @@ bool Pc99Sectors::ReadVib(Sector& vib, DiskSummary& summary) {
   return true;
 }
 
+bool Pc99Image::Open(const std::string& path, uint16_t kind) {
+  sectors_.reset();
+  if (!file_.Open(path, PcFile::Mode::Read)) {
+    ReportError(kErrOpenRead, path);
+    return false;
+  }
+  sectors_.emplace(file_, path, DefaultPc99Geometry(kind));
+  return sectors_->ReadVib(vib_, summary_);
+}
+
 }  // namespace korvane

@@ -24,6 +24,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,30 @@ class Pc99Sectors : public SectorSource {
   Pc99Geometry geometry_;
   int64_t cachedTrack_ = -1;
   std::vector<uint8_t> track_;  // whole records of the cached track
+};
+
+// A PC99 image opened for reading with its VIB checked: where the conversion
+// to a sector image and the layout listing start.
+class Pc99Image {
+ public:
+  Pc99Image() = default;
+  Pc99Image(const Pc99Image&) = delete;  // the sector reader points at file_
+  Pc99Image& operator=(const Pc99Image&) = delete;
+
+  // Opens `path` (error 1 when it cannot be opened) and reads its VIB
+  // (reported as ReadVib reports it).
+  bool Open(const std::string& path, uint16_t kind);
+
+  Pc99Sectors& Sectors() { return *sectors_; }
+  PcFile& File() { return file_; }  // the raw track data
+  const Sector& Vib() const { return vib_; }
+  const DiskSummary& Summary() const { return summary_; }
+
+ private:
+  PcFile file_;
+  std::optional<Pc99Sectors> sectors_;
+  Sector vib_{};
+  DiskSummary summary_;
 };
 
 }  // namespace korvane

@@ -41,15 +41,11 @@ Answer AskOverwrite(const std::string& what, const std::string& name) {
 
 bool ConvertPc99ToV9T9(const CatalogEntry& imageRow, const std::string& directory, const std::string& outputPath) {
   const std::string imagePath = JoinPath(directory, imageRow.sourceName);
-  PcFile image;
-  if (!image.Open(imagePath, PcFile::Mode::Read)) {
-    ReportError(kErrOpenRead, imagePath);
-    return false;
-  }
-  Pc99Sectors sectors(image, imagePath, DefaultPc99Geometry(imageRow.kind));
-  Sector sector;
-  DiskSummary summary;
-  if (!sectors.ReadVib(sector, summary)) return false;
+  Pc99Image image;
+  if (!image.Open(imagePath, imageRow.kind)) return false;
+  Pc99Sectors& sectors = image.Sectors();
+  const DiskSummary& summary = image.Summary();
+  Sector sector = image.Vib();
   if (SamePath(imagePath, outputPath)) {
     ReportError(kErrPc99SameName);
     return false;

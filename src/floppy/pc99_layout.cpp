@@ -11,15 +11,10 @@ namespace korvane {
 bool Pc99LayoutText(const CatalogEntry& imageRow, const std::string& directory, std::string& text) {
   text.clear();
   const std::string imagePath = JoinPath(directory, imageRow.sourceName);
-  PcFile image;
-  if (!image.Open(imagePath, PcFile::Mode::Read)) {
-    ReportError(kErrOpenRead, imagePath);
-    return false;
-  }
-  Pc99Sectors sectors(image, imagePath, DefaultPc99Geometry(imageRow.kind));
-  Sector vib;
-  DiskSummary summary;
-  if (!sectors.ReadVib(vib, summary)) return false;
+  Pc99Image image;
+  if (!image.Open(imagePath, imageRow.kind)) return false;
+  Pc99Sectors& sectors = image.Sectors();
+  const DiskSummary& summary = image.Summary();
 
   const Pc99TrackLayout& layout = Pc99Layout(imageRow.kind);
   const uint32_t perTrack = sectors.Geometry().sectorsPerTrack;
@@ -45,7 +40,7 @@ bool Pc99LayoutText(const CatalogEntry& imageRow, const std::string& directory, 
     // listing shows what lies where.
     const uint64_t offset = uint64_t{r / perTrack} * layout.trackLength + uint64_t{r % perTrack} * layout.recordLength +
                             layout.firstRecord;
-    if (!image.ReadExact(offset, record.data(), layout.recordLength)) {
+    if (!image.File().ReadExact(offset, record.data(), layout.recordLength)) {
       ReportError(kErrReadSector, static_cast<int>(r), imagePath);
       break;
     }

@@ -14,15 +14,10 @@ bool ListPc99Image(PaneState& pane, const std::string& imagePath, uint16_t kind,
   pane.containerLevel = 1;
   pane.fdirSector = 1;
 
-  PcFile file;
-  if (!file.Open(imagePath, PcFile::Mode::Read)) {
-    ReportError(kErrOpenRead, imagePath);
-    return false;
-  }
-  Pc99Sectors sectors(file, imagePath, DefaultPc99Geometry(kind));
-  Sector vibSector;
-  DiskSummary summary;
-  if (!sectors.ReadVib(vibSector, summary)) return false;
+  Pc99Image image;
+  if (!image.Open(imagePath, kind)) return false;
+  Pc99Sectors& sectors = image.Sectors();
+  const DiskSummary& summary = image.Summary();
 
   const std::string imageName = LastComponent(imagePath);
   if (addUprdir) {
