@@ -80,16 +80,14 @@ int DeleteInImage(PaneState& pane, Progress& progress) {
 
 }  // namespace
 
+bool AcceptsFileChanges(LocationType type) {
+  return type == kLocPcDirectory || type == kLocFloppy || type == kLocCardImageVolume;
+}
+
 bool CheckDelete(const PaneState& pane) {
-  switch (pane.locationType) {
-    case kLocPcDirectory:
-    case kLocFloppy:
-    case kLocCardImageVolume:
-      return true;
-    default:
-      ReportError(kErrDeleteOnly);
-      return false;
-  }
+  if (AcceptsFileChanges(pane.locationType)) return true;
+  ReportError(kErrDeleteOnly);
+  return false;
 }
 
 std::string DeleteText(const PaneState& pane) {

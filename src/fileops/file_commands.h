@@ -68,6 +68,11 @@ int AddFileToPane(Progress& progress, PaneState& dest, const PaneState* source, 
 // Copies one row into the PC directory of `dest`: 0 (done or skipped) or 2.
 int CopyRowToDirectory(const PaneState& source, const PaneState& dest, const CatalogEntry& row, CopyBatch& batch);
 
+// Locations whose files delete and rename change: PC directories, floppy
+// images and card volumes. Archives, PC99 and hard-disk images and a card's
+// volume list are read only.
+bool AcceptsFileChanges(LocationType type);
+
 // ---- Delete -----------------------------------------------------------------
 bool CheckDelete(const PaneState& pane);
 // "Do you really wish to delete 6 files?\n    A\n    B\n    C\n    D  ..."

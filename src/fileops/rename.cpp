@@ -89,15 +89,9 @@ bool RenameInImage(PaneState& pane, CatalogEntry& row, const std::string& newNam
 }  // namespace
 
 bool CheckRename(const PaneState& pane) {
-  switch (pane.locationType) {
-    case kLocPcDirectory:
-    case kLocFloppy:
-    case kLocCardImageVolume:
-      return true;
-    default:
-      ReportError(kErrNoRenameHere);
-      return false;
-  }
+  if (AcceptsFileChanges(pane.locationType)) return true;
+  ReportError(kErrNoRenameHere);
+  return false;
 }
 
 std::string RenameText(const CatalogEntry& row) {
