@@ -194,6 +194,7 @@ bool FeedPieces(ByteStream& in, int method, size_t blockSize, Records& records, 
     if (sink.Sectors() != reportedSectors) {
       reportedSectors = sink.Sectors();
       progress.Step(in.Consumed());
+      if (progress.Cancelled()) return false;
     }
   }
   return true;
@@ -418,6 +419,7 @@ bool ConvertPcFileToTiFile(const std::string& sourcePath, const std::string& des
       ok = sink.Write(sector);
       out += kSectorSize;
       progress.Step(in.Consumed());
+      if (progress.Cancelled()) ok = false;
     }
   } else {
     const unsigned length = static_cast<unsigned>(std::clamp(job.recordLength, 1, 255));
@@ -447,9 +449,11 @@ bool ConvertPcFileToTiFile(const std::string& sourcePath, const std::string& des
     ReportError(kErrWriteFile, destPath);
     ok = false;
   }
+  const bool cancelled = progress.Cancelled();
   progress.End();
-  if (sink.WasTooLarge()) {
-    // Counts that do not fit would describe another file: leave none.
+  if (sink.WasTooLarge() || cancelled) {
+    // Counts that do not fit, or the counts of a half-written file, would
+    // describe another file: leave none.
     dest.Close();
     ::unlink(destPath.c_str());
   }

@@ -128,7 +128,9 @@ bool ConvertPcFileToTi(const std::string& sourcePath, const std::string& destDir
                        Progress& progress);
 // The same into the PC file `destPath`, replaced without a question (the
 // scratch file "ti_tmp.$$$" when a converted file goes on into a disk image);
-// the header's TI name still comes from `job.tiName`.
+// the header's TI name still comes from `job.tiName`. Both stop between
+// sectors once `progress` is cancelled and remove the unfinished file
+// (false, with LastErrorCode 0).
 bool ConvertPcFileToTiFile(const std::string& sourcePath, const std::string& destPath, const PcTiJob& job,
                            Progress& progress);
 

@@ -73,7 +73,9 @@ TEST(FileCommandsCli, CorpusFilesCopiedIntoAnImageExportByteForByte) {
     EXPECT_EQ(back.statusFlags, row.statusFlags & 0x8B);
     EXPECT_EQ(back.level3Records, row.level3Records) << row.sourceName;
     EXPECT_EQ(back.eofOffset, row.eofOffset) << row.sourceName;
-    if (row.headerKind == kHeaderV9t9) EXPECT_EQ(Bytes(exported.begin(), exported.begin() + 28), Bytes(original.begin(), original.begin() + 28));
+    if (row.headerKind == kHeaderV9t9) {
+      EXPECT_EQ(Bytes(exported.begin(), exported.begin() + 28), Bytes(original.begin(), original.begin() + 28));
+    }
     ++checked;
   }
   EXPECT_EQ(checked, 12);

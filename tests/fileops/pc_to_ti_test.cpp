@@ -232,6 +232,34 @@ TEST(PcToTi, AFileTooLargeForTheCountsOfAHeaderIsRefused) {
   EXPECT_FALSE(PathExists(out + "/HUGE"));
 }
 
+// Cancels once the conversion has reported `after` steps.
+class CancelAfter : public Progress {
+ public:
+  explicit CancelAfter(int after) : left_(after) {}
+  bool Step(uint64_t) override { return --left_ > 0; }
+  bool Cancelled() const override { return left_ <= 0; }
+
+ private:
+  int left_;
+};
+
+TEST(PcToTi, CancelStopsBetweenSectorsAndLeavesNoHalfFile) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "A LINE OF TEXT THAT FILLS A RECORD\r\n";
+  dir.Write("long.txt", B(text));
+  const std::string out = dir.Mkdir("out");
+  for (int type : {kPcTiDisVar, kPcTiDisFix, kPcTiProgram}) {
+    CancelAfter cancel(3);
+    PcTiJob job{"LONG", type, type == kPcTiProgram ? 0 : 80, type == kPcTiProgram ? kPcTiBinary : kPcTiRemoveCrLf,
+                false, {}};
+    EXPECT_FALSE(ConvertPcFileToTi(dir.path() + "/long.txt", out, job, cancel)) << type;
+    EXPECT_FALSE(PathExists(out + "/LONG")) << type;
+  }
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
 TEST(PcToTi, RefusalsComeBeforeAnythingIsWritten) {
   test::RecordingReporter reporter;
   test::TempDir dir;
