@@ -6,7 +6,8 @@
 
 namespace korvane::ui {
 
-PrintAbortDialog::PrintAbortDialog(const QString& fileName) : QDialog(nullptr), cancel_(new QPushButton("Cancel")) {
+PrintAbortDialog::PrintAbortDialog(const QString& fileName, QWidget* parent)
+    : QDialog(parent), cancel_(new QPushButton("Cancel")) {
   setObjectName("AbortDlg");
   setWindowTitle("PrntFile");
   setWindowModality(Qt::ApplicationModal);

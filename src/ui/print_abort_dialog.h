@@ -19,7 +19,8 @@ class PrintAbortDialog : public QDialog, public Progress {
   Q_OBJECT
 
  public:
-  explicit PrintAbortDialog(const QString& fileName);
+  // `parent` is the viewer being printed; the dialog stands over it.
+  explicit PrintAbortDialog(const QString& fileName, QWidget* parent = nullptr);
 
   // Shows the dialog once the job has started.
   void Begin(uint64_t total, const std::string& text) override;

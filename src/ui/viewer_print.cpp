@@ -177,7 +177,7 @@ void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFir
   printer.setCopyCount(1);
   // The busy cursor still lets Cancel in the abort dialog be clicked.
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  PrintAbortDialog abort(fileName);
+  PrintAbortDialog abort(fileName, parent);
   PrintText(printer, lines, CurrentMargins(), gMetric, job, abort);
   QApplication::restoreOverrideCursor();
   printer.setCopyCount(job.copies);
