@@ -34,13 +34,13 @@ QWidget* OpenViewer(ViewerSlots& pool, const std::array<bool, kViewerSlots>& bef
 bool Shoot(MainWindow& window, Settings& settings, const char* variable, bool picture) {
   const char* value = std::getenv(variable);
   if (!value || !*value) return true;
-  const std::string spec = value;
-  const size_t colon = spec.find(':');
+  const std::string setting = value;
+  const size_t colon = setting.find(':');
   if (colon == std::string::npos) {
     std::fprintf(stderr, "%s: expected ROW:FILE.png\n", variable);
     return false;
   }
-  const std::string name = spec.substr(0, colon), path = spec.substr(colon + 1);
+  const std::string name = setting.substr(0, colon), path = setting.substr(colon + 1);
   ViewerSlots& pool = SharedViewerSlots(settings);
   std::array<bool, kViewerSlots> before{};
   for (int i = 0; i < kViewerSlots; ++i) before[static_cast<size_t>(i)] = pool.InUse(i);
