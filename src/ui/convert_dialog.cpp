@@ -7,8 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -31,11 +29,12 @@ int Chosen(const QComboBox* list) { return std::max(0, list->currentIndex()); }
 
 ConvertDialog::ConvertDialog(QWidget* parent, const CatalogEntry& row,
                              const std::vector<std::string>& tiPcLines, TiPcWorker worker)
-    : QDialog(parent), tiToPc_(true), tiPcWorker_(std::move(worker)) {
+    : RunDialog(parent, "Convert"), tiToPc_(true), tiPcWorker_(std::move(worker)) {
   Build(QString::fromStdString(TiPcDialogCaption(row)), "PC-file name");
   const TiPcDefaults defaults = LookupTiPcDefaults(tiPcLines, row.kind, row.recordLength);
   name_->setMaxLength(kPcNameLength);
-  KeepFiltered(name_, FilterTypedPcName, QString::fromStdString(TiPcProposedName(row, defaults)));
+  name_->setText(QString::fromStdString(TiPcProposedName(row, defaults)));
+  KeepFiltered(name_, FilterTypedPcName);
 
   // Type and record length only show the row: the records are taken as its
   // header describes them. A PROGRAM's record length field holds its size in
@@ -58,7 +57,7 @@ ConvertDialog::ConvertDialog(QWidget* parent, const CatalogEntry& row,
 
 ConvertDialog::ConvertDialog(QWidget* parent, const std::string& pcName,
                              const std::vector<std::string>& pcTiLines, PcTiWorker worker)
-    : QDialog(parent), tiToPc_(false), pcTiWorker_(std::move(worker)) {
+    : RunDialog(parent, "Convert"), tiToPc_(false), pcTiWorker_(std::move(worker)) {
   Build(QString::fromStdString(PcTiDialogCaption(pcName)), "TI-file name");
   const PcTiDefaults defaults = LookupPcTiDefaults(pcTiLines, PcExtension(pcName));
   for (int m = kPcTiSelect; m < kPcTiMethodCount; ++m) method_->addItem(PcTiMethodText(m));
@@ -69,10 +68,11 @@ ConvertDialog::ConvertDialog(QWidget* parent, const std::string& pcName,
   for (QLineEdit* word : words_) word->setEnabled(false);
 
   name_->setMaxLength(kTiNameLength);
-  KeepFiltered(name_, FilterTypedTiName, QString::fromStdString(PcTiProposedName(pcName)));
+  name_->setText(QString::fromStdString(PcTiProposedName(pcName)));
+  KeepFiltered(name_, FilterTypedTiName);
   for (QLineEdit* word : words_) {
     word->setMaxLength(kHexWordLength);
-    KeepFiltered(word, FilterTypedHexWord, {});
+    KeepFiltered(word, FilterTypedHexWord);
   }
   connect(type_, &QComboBox::activated, this, [this] { ApplyTypeRules(); });
   connect(dataHeader_, &QCheckBox::clicked, this, [this](bool checked) {
@@ -122,36 +122,8 @@ void ConvertDialog::Build(const QString& caption, const QString& nameLabel) {
   }
   layout->addLayout(wordRow);
 
-  bar_ = new QProgressBar(this);
-  bar_->setRange(0, 1);
-  bar_->setValue(0);
-  layout->addWidget(bar_);
-  progress_ = GuiProgress(bar_, nullptr);
-
-  convert_ = new QPushButton("Convert", this);
-  convert_->setDefault(true);
-  auto* cancel = new QPushButton("Cancel", this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(convert_);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
-  connect(convert_, &QPushButton::clicked, this, &ConvertDialog::OnConvert);
-  connect(cancel, &QPushButton::clicked, this, &ConvertDialog::reject);
-}
-
-// Typing goes through the field's filter: ignored characters never appear,
-// and the cursor stays where the user was typing.
-void ConvertDialog::KeepFiltered(QLineEdit* field, std::string (*filter)(const std::string&),
-                                 const QString& text) {
-  field->setText(text);
-  connect(field, &QLineEdit::textEdited, this, [field, filter](const QString& typed) {
-    const QString kept = QString::fromStdString(filter(typed.toStdString()));
-    if (kept == typed) return;
-    const int cursor = field->cursorPosition() - static_cast<int>(typed.size() - kept.size());
-    field->setText(kept);
-    field->setCursorPosition(std::max(0, cursor));
-  });
+  AddProgressBar(layout, nullptr);
+  AddButtons(layout);
 }
 
 // A PROGRAM has no records: no record length, the binary method, and it may
@@ -231,29 +203,20 @@ bool ConvertDialog::CheckPcTi(PcTiJob& job) {
   return true;
 }
 
-void ConvertDialog::OnConvert() {
-  if (running_) return;
+void ConvertDialog::OnAction() {
   PcTiJob job;
   if (tiToPc_ ? !CheckTiPc() : !CheckPcTi(job)) return;
-  running_ = true;
-  convert_->setEnabled(false);
   name_->setReadOnly(true);
   for (QWidget* w : {static_cast<QWidget*>(type_), static_cast<QWidget*>(length_),
                      static_cast<QWidget*>(method_), static_cast<QWidget*>(dataHeader_)})
     w->setEnabled(false);
   for (QLineEdit* word : words_) word->setEnabled(false);
-  if (tiToPc_ && tiPcWorker_) tiPcWorker_(name_->text().toStdString(), Chosen(method_), progress_);
-  if (!tiToPc_ && pcTiWorker_) pcTiWorker_(job, progress_);
-  running_ = false;
-  accept();
-}
-
-void ConvertDialog::reject() {
-  if (running_) {
-    progress_.Cancel();
-    return;
-  }
-  QDialog::reject();
+  const std::string pcName = name_->text().toStdString();
+  const int method = Chosen(method_);
+  Run([&](Progress& progress) {
+    if (tiToPc_ && tiPcWorker_) tiPcWorker_(pcName, method, progress);
+    if (!tiToPc_ && pcTiWorker_) pcTiWorker_(job, progress);
+  });
 }
 
 }  // namespace korvane::ui

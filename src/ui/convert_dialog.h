@@ -13,8 +13,6 @@
 // asks it to stop instead of closing the dialog.
 #pragma once
 
-#include <QDialog>
-
 #include <array>
 #include <functional>
 #include <string>
@@ -22,18 +20,16 @@
 
 #include "catalog/entry.h"
 #include "fileops/pc_to_ti.h"
-#include "ui/gui_progress.h"
+#include "ui/run_dialog.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
 
 namespace korvane::ui {
 
-class ConvertDialog : public QDialog {
+class ConvertDialog : public RunDialog {
   Q_OBJECT
 
  public:
@@ -50,14 +46,10 @@ class ConvertDialog : public QDialog {
   ConvertDialog(QWidget* parent, const std::string& pcName, const std::vector<std::string>& pcTiLines,
                 PcTiWorker worker);
 
- protected:
-  void reject() override;
-
  private:
   void Build(const QString& caption, const QString& nameLabel);
-  void KeepFiltered(QLineEdit* field, std::string (*filter)(const std::string&), const QString& text);
   void ApplyTypeRules();
-  void OnConvert();
+  void OnAction() override;
   // The TI -> PC and PC -> TI checks: true when the worker may run.
   bool CheckTiPc();
   bool CheckPcTi(PcTiJob& job);
@@ -75,10 +67,6 @@ class ConvertDialog : public QDialog {
   QComboBox* method_ = nullptr;
   QCheckBox* dataHeader_ = nullptr;
   std::array<QLineEdit*, 3> words_{};
-  QProgressBar* bar_ = nullptr;
-  QPushButton* convert_ = nullptr;
-  GuiProgress progress_{nullptr, nullptr};
-  bool running_ = false;
 };
 
 }  // namespace korvane::ui

@@ -5,20 +5,16 @@
 // which closes when the engine ends.
 #pragma once
 
-#include <QDialog>
-
 #include <functional>
 
-#include "ui/gui_progress.h"
+#include "ui/run_dialog.h"
 
 class QLabel;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
 
 namespace korvane::ui {
 
-class OperationDialog : public QDialog {
+class OperationDialog : public RunDialog {
   Q_OBJECT
 
  public:
@@ -42,22 +38,13 @@ class OperationDialog : public QDialog {
   // The work; runs once, with the dialog's progress.
   void SetEngine(std::function<void(Progress&)> engine) { engine_ = std::move(engine); }
 
- protected:
-  void reject() override;
-
  private:
-  void OnAction();
-  void OnFieldEdited(const QString& text);
+  void OnAction() override;
 
   QLabel* text_;
   QLineEdit* field_ = nullptr;
-  QProgressBar* bar_ = nullptr;
-  QPushButton* action_;
-  GuiProgress progress_;
-  std::function<std::string(const std::string&)> filter_;
   std::function<bool()> check_;
   std::function<void(Progress&)> engine_;
-  bool running_ = false;
 };
 
 }  // namespace korvane::ui

@@ -7,21 +7,19 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QDialog>
 
 #include <functional>
 
 #include "fileops/file_commands.h"
-#include "ui/gui_progress.h"
+#include "ui/run_dialog.h"
 
 class QLabel;
 class QProgressBar;
-class QPushButton;
 class QVBoxLayout;
 
 namespace korvane::ui {
 
-class ToolDialog : public QDialog {
+class ToolDialog : public RunDialog {
   Q_OBJECT
 
  public:
@@ -36,22 +34,16 @@ class ToolDialog : public QDialog {
   // follows the rows while the inner one follows the files of a row).
   Progress& InnerProgress();
 
- protected:
-  void reject() override;
-
  private:
-  void OnAction();
+  void OnAction() override;
 
   QLabel* text_;
   QVBoxLayout* layout_;
   QVBoxLayout* controls_;
   QProgressBar* bar_;
-  QPushButton* action_;
-  GuiProgress progress_;
   GuiProgress inner_{nullptr, nullptr};
   std::function<bool()> check_;
   std::function<void(Progress&)> engine_;
-  bool running_ = false;
 };
 
 // A check box with the three states of an attribute: clear the bit
