@@ -21,10 +21,13 @@ class Reporter {
   // A question with a caption ("ERROR" for ask-question reports, "Korvane"
   // for confirmations). Returns the button pressed.
   virtual Answer Ask(const std::string& caption, const std::string& text, Buttons buttons) = 0;
-  // A plain message (warnings and dialog input errors) with a caption.
+  // A message with a caption and the error icon: a dialog input refused, a
+  // job that cannot start.
   virtual void ShowMessage(const std::string& caption, const std::string& text) {
     ShowError(caption + ": " + text);
   }
+  // The same without an icon: a search that found nothing.
+  virtual void ShowNotice(const std::string& caption, const std::string& text) { ShowMessage(caption, text); }
 };
 
 // Installs the process-wide reporter (not owned). Returns the previous one so

@@ -253,7 +253,7 @@ bool EditViewer::Search(bool forward, bool silent) {
   const std::string what = r.findWhat.toLatin1().toStdString();
   const auto at = FindInText(text, SelectionOf(edit_), what, {forward, r.matchCase, r.wholeWord});
   if (!at) {
-    if (!silent) CurrentReporter().ShowMessage("String not found", what);
+    if (!silent) CurrentReporter().ShowNotice("String not found", what);
     return false;
   }
   Select(edit_, static_cast<int>(*at), static_cast<int>(*at + what.size()), !silent);

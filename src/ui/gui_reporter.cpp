@@ -57,7 +57,14 @@ Answer GuiReporter::Ask(const std::string& caption, const std::string& text, But
 
 void GuiReporter::ShowMessage(const std::string& caption, const std::string& text) {
   NormalCursor cursor;
-  QMessageBox::information(parent_, QString::fromStdString(caption), QString::fromStdString(text));
+  QMessageBox::critical(parent_, QString::fromStdString(caption), QString::fromStdString(text));
+}
+
+void GuiReporter::ShowNotice(const std::string& caption, const std::string& text) {
+  NormalCursor cursor;
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok, parent_);
+  box.exec();
 }
 
 }  // namespace korvane::ui

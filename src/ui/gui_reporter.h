@@ -16,6 +16,7 @@ class GuiReporter : public Reporter {
   void ShowError(const std::string& text) override;
   Answer Ask(const std::string& caption, const std::string& text, Buttons buttons) override;
   void ShowMessage(const std::string& caption, const std::string& text) override;
+  void ShowNotice(const std::string& caption, const std::string& text) override;
 
  private:
   QPointer<QWidget> parent_;
