@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // One converter per method, driven in step over the same sectors.
   TiRecordConverter binary(row, kTiPcBinary), crlf(row, kTiPcAddCrLf), lf(row, kTiPcAddLf);
+  TiRecordConverter unchosen(row, kTiPcSelect);  // never offered; must not differ from binary
   const ByteView rest(data + kSetup, size - kSetup);
   unsigned fixedRecords = 0;
   for (size_t at = 0; at < rest.size(); at += kSectorSize) {
@@ -41,8 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ByteView b = binary.ConvertSector(ByteView(sector.data(), sector.size()));
     const ByteView c = crlf.ConvertSector(ByteView(sector.data(), sector.size()));
     const ByteView l = lf.ConvertSector(ByteView(sector.data(), sector.size()));
+    const ByteView none = unchosen.ConvertSector(ByteView(sector.data(), sector.size()));
     for (const ByteView& out : {b, c, l})
       if (out.size() > kMaxConvertedSector) std::abort();
+    if (none.size() != b.size() || std::memcmp(none.data(), b.data(), b.size()) != 0) std::abort();
     if (binary.Finished() != crlf.Finished() || binary.Finished() != lf.Finished()) std::abort();
 
     if (!fixed && !variable) {
