@@ -1,6 +1,5 @@
-// The first bytes of a PC file as a TI file header (V9T9, TIFILES, FDR with
-// comment) and its names: every field stays within its width and a valid
-// header gives a TI file kind whatever the bytes.
+// Fed: the first bytes of a PC file as a TI header (V9T9, TIFILES, FDR), and as names.
+// Holds: names 10 characters, comments printable, a valid header has a TI file kind.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

@@ -1,7 +1,5 @@
-// Any PC file as text for the PC -> TI conversion: lines are read from
-// memory for every line method. Each line is the bytes it came from (at
-// most one line end swallowed after it), never longer than kMaxTextLine
-// before the method and kMaxTextLine + 1 after it, and the reading ends.
+// Fed: any PC file as text lines for the PC -> TI conversion, with every line method.
+// Holds: each line is its source bytes, <= kMaxTextLine (+1 line end after the method).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (taken < line.size() || taken > line.size() + 1) std::abort();
       if (std::memcmp(line.data(), bytes.data() + before, line.size()) != 0) std::abort();
       const size_t end = line.find_first_of("\r\n");
-      if (end != std::string::npos && line.find_first_not_of(line[end], end) != std::string::npos) std::abort();
+      if (end != std::string::npos && line.find_first_not_of(line[end], end) != std::string::npos)
+        std::abort();
 
       const std::string original = line;
       ApplyLineMethod(line, method);
@@ -46,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> copy;
   const size_t block = 1 + (size ? data[0] : 0);
   std::vector<uint8_t> piece(block);
-  while (const size_t got = in.Read(piece.data(), block)) copy.insert(copy.end(), piece.begin(), piece.begin() + got);
+  while (const size_t got = in.Read(piece.data(), block))
+    copy.insert(copy.end(), piece.begin(), piece.begin() + got);
   if (copy != bytes) std::abort();
   return 0;
 }

@@ -1,7 +1,5 @@
-// Any text as the settings file: parsing, the conversion look-ups and the
-// program settings. Look-ups give only choices the dialogs list, the text
-// parses back to itself, and settings written into the same file read back
-// with the values written.
+// Fed: any text as the settings file: sections, conversion look-ups, program settings.
+// Holds: look-ups give listed choices only; settings written into the file read back alike.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -21,7 +19,9 @@ bool Quoted(const std::string& s) {
   return s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front();
 }
 
-bool SameText(const std::string& read, const std::string& written) { return Quoted(written) || read == written; }
+bool SameText(const std::string& read, const std::string& written) {
+  return Quoted(written) || read == written;
+}
 
 bool SamePlacement(const Placement& a, const Placement& b) {
   return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;

@@ -1,6 +1,5 @@
-// Any file data through the hexadecimal, record and Forth-block views (and
-// the view choice for each kind): the views read only the data given, show
-// every byte as a printable character and end each line with CR LF.
+// Fed: any file data to the hex, record and Forth-block views, the first bytes giving the row.
+// Holds: only the data given is read; the text is printable with CR LF line ends.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -49,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // BASIC listings have their own targets; every other view is plain text.
   const bool dumped = row.kind == kKindProgram || mode == kViewHex;
   const bool maybeBasic = dumped ? row.kind == kKindProgram && mode == kViewDefault
-                              : (row.kind == kKindIntVar && row.recordLength == 254) ||
-                                    (row.kind == kKindDisVar && row.recordLength == 163);
+                                 : (row.kind == kKindIntVar && row.recordLength == 254) ||
+                                       (row.kind == kKindDisVar && row.recordLength == 163);
   if (BuildViewText(source, row, mode, text) && !maybeBasic) CheckViewText(text);
 
   std::string records;

@@ -1,6 +1,5 @@
-// Any bytes as a TI-Artist pattern file, with and without a colour file made
-// of the following bytes: drawing stays inside the picture area, leaving the
-// margin untouched, and reads no byte past the data or the 6144 colours.
+// Fed: any bytes as a TI-Artist pattern file, with and without 6144 colour bytes.
+// Holds: drawing stays inside the picture area, no byte read past the data or colours.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -16,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> pattern(rest.data(), rest.data() + rest.size());
   // The colours: exactly 6144 bytes, as the viewer reads them.
   std::vector<uint8_t> colours(kTiArtistColourBytes);
-  for (size_t i = 0; i < colours.size() && !rest.empty(); ++i) colours[i] = rest.u8((i * 7 + 3) % rest.size());
+  for (size_t i = 0; i < colours.size() && !rest.empty(); ++i)
+    colours[i] = rest.u8((i * 7 + 3) % rest.size());
 
   for (bool withColours : {false, true}) {
     MemoryData source(ByteView(pattern.data(), pattern.size()), "fuzz");

@@ -1,8 +1,5 @@
-// Data sectors of any layout through the TI -> PC record converter: the
-// first bytes choose kind, record length, records per sector and level-3
-// count. Per sector the three line methods must agree on the records found,
-// no sector yields more than kMaxConvertedSector bytes, fixed records end at
-// the level-3 count, and nothing outside a buffer is read or written.
+// Fed: data sectors through TiRecordConverter, the first bytes giving kind and layout.
+// Holds: all methods find the same records, <= kMaxConvertedSector per sector, level-3 kept.
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -51,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fixed && !variable) {
       // PROGRAM: the memory image unchanged, whatever the method.
       for (const ByteView& out : {b, c, l})
-        if (out.size() != kSectorSize || std::memcmp(out.data(), padded.data(), kSectorSize) != 0) std::abort();
+        if (out.size() != kSectorSize || std::memcmp(out.data(), padded.data(), kSectorSize) != 0)
+          std::abort();
       continue;
     }
     // The same records in each method: LF adds one byte per record, CR LF two.
