@@ -183,7 +183,10 @@ ConvertResult ConvertTiFileToPc(const std::string& sourcePath, const CatalogEntr
     }
     written += out.size();
     if (!progress.Step(s + 1)) {
+      // Cancelled half-way: a shorter file would pass for the whole one.
       progress.End();
+      dest.Close();
+      RemoveIfPresent(destPath);
       return ConvertResult::NotConverted;
     }
   }

@@ -87,7 +87,7 @@ enum class ConvertResult { Converted, NotConverted /* the user kept the existing
 // `method`. The layout comes from the row's attributes. An existing
 // destination is replaced after the overwrite question. Errors are reported
 // where they happen (the PC file keeps what was written before a read or
-// write failure); a cancelled run is NotConverted.
+// write failure); a cancelled run is NotConverted and leaves no file.
 ConvertResult ConvertTiFileToPc(const std::string& sourcePath, const CatalogEntry& row,
                                 const std::string& destDirectory, const std::string& pcName, int method,
                                 Progress& progress);

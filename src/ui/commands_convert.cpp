@@ -8,7 +8,6 @@
 #include "catalog/location.h"
 #include "fileops/conversion_settings.h"
 #include "fileops/export.h"
-#include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
 #include "fileops/pc_to_ti.h"
 #include "fileops/ti_to_pc.h"
@@ -82,13 +81,9 @@ void Commands::ConvertKey() {
                            RunLong([&] {
                              SetLastErrorCode(0);
                              std::string sourcePath;
-                             const std::string destDirectory = PaneDirectory(Other().state);
-                             if (TiSourceFile(Active().state, row, sourcePath) &&
-                                 ConvertTiFileToPc(sourcePath, row, destDirectory, pcName, method,
-                                                   progress) == ConvertResult::NotConverted &&
-                                 progress.Cancelled())
-                               // Cancelled half-way: a truncated file would pass for the whole one.
-                               RemoveIfPresent(JoinPath(destDirectory, pcName));
+                             if (TiSourceFile(Active().state, row, sourcePath))
+                               ConvertTiFileToPc(sourcePath, row, PaneDirectory(Other().state), pcName, method,
+                                                 progress);
                              AfterConversion();
                            });
                          });

@@ -181,6 +181,31 @@ TEST(TiToPc, ReadAndWriteFailuresAreReportedOnce) {
   EXPECT_FALSE(PathExists(c.out + "/x")) << "nothing is created for a source that cannot be read";
 }
 
+// Cancels after the first converted sector.
+class CancelAfterFirstSector : public Progress {
+ public:
+  bool Step(uint64_t) override { return !(cancelled_ = true); }
+  bool Cancelled() const override { return cancelled_; }
+
+ private:
+  bool cancelled_ = false;
+};
+
+TEST(TiToPc, CancelLeavesNoShortFile) {
+  test::RecordingReporter reporter;
+  Converter c;
+  const std::string source =
+      c.dir.Write("source", test::V9t9File(test::DisVarFile("LONG", 80, std::vector<std::string>(30, std::string(70, 'L')))));
+  CatalogEntry row;
+  ASSERT_TRUE(ClassifyPcFile(c.dir.path(), "source", row));
+  ASSERT_GT(row.totalSectors, 1);
+  CancelAfterFirstSector cancel;
+  EXPECT_EQ(ConvertTiFileToPc(source, row, c.dir.path(), "result", kTiPcAddCrLf, cancel),
+            ConvertResult::NotConverted);
+  EXPECT_FALSE(PathExists(c.dir.path() + "/result"));
+  EXPECT_TRUE(reporter.errors.empty());
+}
+
 TEST(TiToPc, ASourceIsNeverConvertedOntoItself) {
   test::RecordingReporter reporter;
   reporter.defaultAnswer = Answer::Yes;
