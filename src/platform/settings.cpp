@@ -3,7 +3,9 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <fmt/format.h>
 #include <fmt/printf.h>
 
@@ -75,7 +77,9 @@ std::array<int, kColumnCount> ParseColumnWidths(const std::string& text) {
       width = 100;
       continue;
     }
-    width = std::atoi(text.c_str() + at);
+    // A damaged file may hold any number: clamp instead of overflowing.
+    const long value = std::strtol(text.c_str() + at, nullptr, 10);
+    width = static_cast<int>(std::clamp<long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     while (at < text.size() && text[at] != ' ') ++at;
   }
   return widths;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace korvane {
 namespace {
 
@@ -49,6 +51,8 @@ TEST(Settings, ReadingRulesForColumnsDrivesPlacementAndTexts) {
 
   EXPECT_EQ(ParseColumnWidths("  7   x 12abc"), (std::array<int, 6>{7, 0, 12, 100, 100, 100}));
   EXPECT_EQ(ParseColumnWidths("1 2 3 4 5 6 7"), (std::array<int, 6>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(ParseColumnWidths("99999999999999999999 -99999999999999999999"),
+            (std::array<int, 6>{std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 100, 100, 100, 100}));
   EXPECT_EQ(FormatColumnWidths({100, 100, 60, 120, 40, 40}), "100 100 60 120 40 40");
 }
 
