@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_row.h"
 #include "viewers/text_views.h"
 #include "viewers/view_builder.h"
 
@@ -32,11 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr size_t kSetup = 8;
   if (size < kSetup) return 0;
   const ByteView setup(data, kSetup);
-  CatalogEntry row;
-  row.kind = static_cast<uint16_t>(kKindDisFix + setup.u8(0) % 5);
-  row.recordLength = setup.u8(1);
-  row.recordsPerSector = setup.u8(2);
-  row.level3Records = setup.le16(3);
+  CatalogEntry row = fuzz::RowFromBytes(setup);
   // Headers may claim far more sectors than the file holds; a few hundred
   // are enough to run past the data.
   row.totalSectors = static_cast<uint16_t>(setup.be16(5) % 512);

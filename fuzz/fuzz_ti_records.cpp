@@ -7,18 +7,15 @@
 #include <vector>
 
 #include "catalog/header.h"
+#include "fuzz_row.h"
 #include "fileops/ti_to_pc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace korvane;
-  constexpr size_t kSetup = 5;
+  constexpr size_t kSetup = fuzz::kRowBytes;
   if (size < kSetup) return 0;
   const ByteView setup(data, kSetup);
-  CatalogEntry row;
-  row.kind = static_cast<uint16_t>(kKindDisFix + setup.u8(0) % 5);
-  row.recordLength = setup.u8(1);
-  row.recordsPerSector = setup.u8(2);
-  row.level3Records = setup.le16(3);
+  CatalogEntry row = fuzz::RowFromBytes(setup);
   const bool fixed = row.kind == kKindDisFix || row.kind == kKindIntFix;
   const bool variable = row.kind == kKindDisVar || row.kind == kKindIntVar;
 
