@@ -30,16 +30,6 @@ int MethodFromText(const std::string& text) {
   return -1;
 }
 
-// The TI file of `row` as a PC file with a header: the file itself in a PC
-// directory, else exported into the scratch file.
-bool SourceFile(const PaneState& pane, const CatalogEntry& row, std::string& path) {
-  if (pane.locationType == kLocPcDirectory) {
-    path = JoinPath(PaneDirectory(pane), row.sourceName);
-    return true;
-  }
-  return TiFileAsPcFile(pane, row, path);
-}
-
 int RunTi2Pc(const std::vector<std::string>& args, const CommonOptions&) {
   static const Command usage{"ti2pc", kUsage, "", nullptr};
   std::vector<std::string> positional;
@@ -87,7 +77,7 @@ int RunTi2Pc(const std::vector<std::string>& args, const CommonOptions&) {
     return 1;
   }
   std::string sourcePath;
-  if (!SourceFile(source, row, sourcePath)) return 1;
+  if (!TiFileAsPcFile(source, row, sourcePath)) return 1;
   const ConvertResult result = ConvertTiFileToPc(sourcePath, row, PaneDirectory(dest), pcName, method, NoProgress());
   return result == ConvertResult::Converted ? 0 : 1;
 }

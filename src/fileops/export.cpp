@@ -5,6 +5,7 @@
 #include "catalog/header.h"
 #include "catalog/location.h"
 #include "fileops/pc_names.h"
+#include "fileops/pc_paths.h"
 #include "fileops/row_source.h"
 #include "floppy/v9t9.h"
 #include "platform/paths.h"
@@ -84,7 +85,8 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
 
 bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string& pcPath) {
   if (pane.locationType == kLocPcDirectory) {
-    pcPath = JoinPath(pane.locationPath, row.sourceName);
+    // The location may end in a name pattern ("games/*.dsk").
+    pcPath = JoinPath(PaneDirectory(pane), row.sourceName);
     return true;
   }
   // Members of an ARC archive are extracted into the scratch file by the

@@ -19,17 +19,6 @@
 namespace korvane::ui {
 namespace {
 
-// The TI file of `row` as a PC file with its header: the file itself in a PC
-// directory; a row of an image exported, an archive member extracted into
-// the scratch file.
-bool TiSourceFile(const PaneState& pane, const CatalogEntry& row, std::string& path) {
-  if (pane.locationType == kLocPcDirectory) {
-    path = JoinPath(PaneDirectory(pane), row.sourceName);
-    return true;
-  }
-  return TiFileAsPcFile(pane, row, path);
-}
-
 // The attributes of the TI file the conversion just wrote into `path`, read
 // back from its header as a listing would show them.
 bool ReadConvertedRow(const std::string& path, const std::string& tiName, CatalogEntry& row) {
@@ -81,7 +70,7 @@ void Commands::ConvertKey() {
                            RunLong([&] {
                              SetLastErrorCode(0);
                              std::string sourcePath;
-                             if (TiSourceFile(Active().state, row, sourcePath))
+                             if (TiFileAsPcFile(Active().state, row, sourcePath))
                                ConvertTiFileToPc(sourcePath, row, PaneDirectory(Other().state), pcName, method,
                                                  progress);
                              AfterConversion();

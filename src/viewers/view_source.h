@@ -11,11 +11,9 @@
 
 namespace korvane {
 
-// The path of the file to read for `row`; false after a reported failure.
-bool ViewSourcePath(const PaneState& pane, const CatalogEntry& row, std::string& path);
-
-// ViewSourcePath, then opens the file for reading; reports "Can't open file
-// for read" and returns false when it cannot.
+// Finds the file to read for `row` (TiFileAsPcFile), then opens it for
+// reading; reports "Can't open file for read" and returns false when it
+// cannot.
 bool OpenViewSource(const PaneState& pane, const CatalogEntry& row, PcFile& file);
 
 }  // namespace korvane

@@ -124,6 +124,9 @@ TEST(TiFileAsPcFile, ScratchFileNeverKeepsAnEarlierFile) {
   row.sourceName = "x.tfi";
   ASSERT_TRUE(TiFileAsPcFile(pc, row, path));
   EXPECT_EQ(path, dir.path() + "/x.tfi");
+  pc.locationPath = dir.path() + "/*.tfi";  // a location with a name pattern
+  ASSERT_TRUE(TiFileAsPcFile(pc, row, path));
+  EXPECT_EQ(path, dir.path() + "/x.tfi");
   unsetenv("TMPDIR");
 }
 
