@@ -180,7 +180,11 @@ CopyResult CopyRows(PaneState& source, PaneState& dest, Progress& progress, cons
         CatalogEntry converted;
         if (!convertDos) continue;
         SetLastErrorCode(0);
-        if (convertDos(row, converted)) r = AddFileToPane(progress, dest, nullptr, converted, true, batch);
+        switch (convertDos(row, converted)) {
+          case DosConversion::Converted: r = AddFileToPane(progress, dest, nullptr, converted, true, batch); break;
+          case DosConversion::Skipped: break;
+          case DosConversion::Stop: r = 2; break;
+        }
       } else if (IsTiFileKind(row.kind)) {
         r = AddFileToPane(progress, dest, &source, row, true, batch);
       } else {

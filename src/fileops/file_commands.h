@@ -47,9 +47,11 @@ std::string CopyText(const PaneState& source, const PaneState& dest);
 enum class CopyResult { Done, Stopped, NotAvailable };
 
 // Turns a DOS row into a TI file in the scratch file "ti_tmp.$$$" (the PC to
-// TI conversion); returns false when it was not converted. `converted` gets
-// the attributes of the new file.
-using DosConverter = std::function<bool(const CatalogEntry& dosRow, CatalogEntry& converted)>;
+// TI conversion); `converted` gets the attributes of the new file. Skipped
+// goes on with the next row, Stop (the user cancelled, or a failure was
+// reported) ends the batch.
+enum class DosConversion { Converted, Skipped, Stop };
+using DosConverter = std::function<DosConversion(const CatalogEntry& dosRow, CatalogEntry& converted)>;
 
 // Runs the copy: into a floppy image or card volume row by row through Add
 // file, else into a PC directory. Rows are unmarked as they are processed;

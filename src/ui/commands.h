@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "catalog/pane_model.h"
+#include "fileops/file_commands.h"
 #include "platform/progress.h"
 #include "platform/settings.h"
 
@@ -136,8 +137,8 @@ class Commands : public QObject {
   void AfterConversion();
   // A plain PC file on its way into a disk image, through the PC -> TI
   // dialog into the scratch file; `converted` gets the new file's
-  // attributes. Cancel in the dialog, or a failure, sets `stop`.
-  bool ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted, bool& stop);
+  // attributes. Cancel in the dialog, or a failure, stops the copy.
+  DosConversion ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted);
 
   Settings& settings_;
   QWidget* window_;

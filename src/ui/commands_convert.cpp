@@ -4,7 +4,6 @@
 // PC -> TI dialog turns a PC file into a TI file on its way into a disk
 // image when the copy command meets one.
 #include "catalog/errors.h"
-#include "catalog/header.h"
 #include "catalog/location.h"
 #include "fileops/conversion_settings.h"
 #include "fileops/export.h"
@@ -12,7 +11,6 @@
 #include "fileops/pc_to_ti.h"
 #include "fileops/ti_to_pc.h"
 #include "platform/paths.h"
-#include "platform/pc_file.h"
 #include "ui/commands.h"
 #include "ui/convert_dialog.h"
 
@@ -20,21 +18,11 @@ namespace korvane::ui {
 namespace {
 
 // The attributes of the TI file the conversion just wrote into `path`, read
-// back from its header as a listing would show them.
-bool ReadConvertedRow(const std::string& path, const std::string& tiName, CatalogEntry& row) {
-  PcFile file;
-  uint8_t header[kPcHeaderSize];
-  if (!file.Open(path, PcFile::Mode::Read) || !file.ReadExact(0, header, sizeof header)) {
-    ReportError(kErrReadFile, path);
-    return false;
-  }
-  row = CatalogEntry{};
-  if (!DecodeHeader(ByteView(header, sizeof header), tiName, false, row)) {
-    ReportError(kErrReadFile, path);
-    return false;
-  }
-  row.sourceName = tiName;
-  return true;
+// back as a listing of its directory would show them.
+bool ReadConvertedRow(const std::string& path, CatalogEntry& row) {
+  if (ClassifyPcFile(ParentPath(path), LastComponent(path), row) && IsTiFileKind(row.kind)) return true;
+  ReportError(kErrReadFile, path);
+  return false;
 }
 
 }  // namespace
@@ -92,7 +80,7 @@ void Commands::ConvertKey() {
   emit panesChanged();
 }
 
-bool Commands::ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted, bool& stop) {
+DosConversion Commands::ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted) {
   const std::string sourcePath = JoinPath(PaneDirectory(Active().state), dosRow.sourceName);
   const std::string scratch = ScratchTiFile();
   bool ok = false;
@@ -101,12 +89,11 @@ bool Commands::ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted
                        [&](const PcTiJob& job, Progress& progress) {
                          // Already inside the copy command's long run.
                          ok = ConvertPcFileToTiFile(sourcePath, scratch, job, progress) &&
-                              ReadConvertedRow(scratch, job.tiName, converted);
+                              ReadConvertedRow(scratch, converted);
                        });
   // Cancel means "not this file, and not the rest either", as Cancel in
   // the overwrite question ends the batch; so does a reported failure.
-  if (dialog.exec() != QDialog::Accepted || !ok) stop = true;
-  return ok;
+  return dialog.exec() == QDialog::Accepted && ok ? DosConversion::Converted : DosConversion::Stop;
 }
 
 }  // namespace korvane::ui

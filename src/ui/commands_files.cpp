@@ -18,23 +18,6 @@ bool NameGiven(OperationDialog& dialog, const char* message) {
   return false;
 }
 
-// The copy dialog's progress, also stopped when the user cancels the
-// conversion of a plain PC file on its way into a disk image.
-class CopyProgress : public Progress {
- public:
-  explicit CopyProgress(Progress& shown) : shown_(shown) {}
-  void Begin(uint64_t total, const std::string& text) override { shown_.Begin(total, text); }
-  bool Step(uint64_t done) override { return shown_.Step(done) && !stop; }
-  void SetText(const std::string& text) override { shown_.SetText(text); }
-  bool Cancelled() const override { return stop || shown_.Cancelled(); }
-  void End() override { shown_.End(); }
-
-  bool stop = false;
-
- private:
-  Progress& shown_;
-};
-
 }  // namespace
 
 void Commands::Copy() {
@@ -48,11 +31,8 @@ void Commands::Copy() {
   OperationDialog dialog(window_, o);
   dialog.SetEngine([this](Progress& progress) {
     RunLong([this, &progress] {
-      CopyProgress copy(progress);
-      CopyRows(Active().state, Other().state, copy,
-               [this, &copy](const CatalogEntry& dos, CatalogEntry& converted) {
-                 return ConvertDosRow(dos, converted, copy.stop);
-               });
+      CopyRows(Active().state, Other().state, progress,
+               [this](const CatalogEntry& dos, CatalogEntry& converted) { return ConvertDosRow(dos, converted); });
       AfterOpen(Active());
       AfterOpen(Other());
     });
