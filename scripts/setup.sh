@@ -13,6 +13,8 @@ PACKAGES=(
   xvfb xauth                          # screenshots of the desktop program
   poppler-utils                       # pdftotext: the print tests read back the PDF they print
   clang libclang-rt-14-dev            # libFuzzer targets
+  mame-tools                          # imgtool: an independent reader of the images we write
+  ccache                              # shared compiler cache for the test configurations
 )
 
 missing=()
