@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
@@ -23,21 +24,25 @@ constexpr uint16_t kMaxChainValue = 0x0FFF;  // start and offset are 12-bit fiel
 ByteView View(const Sector& s) { return ByteView(s.data(), s.size()); }
 
 // A sector to be written, with what it held before so that a failed batch
-// can be put back.
+// can be put back. It points at sectors the caller keeps alive until the
+// batch is committed; no 256-byte block is copied into temporaries. (GCC 12
+// at -O2 dropped most of such a copy when the temporary shared its stack
+// slot with a dead data buffer, and every FDR came out with the last data
+// sector in bytes 16-255.)
 struct PendingWrite {
   uint32_t sector = 0;
-  Sector bytes{};
-  bool restorable = false;
-  Sector previous{};
+  const Sector* bytes = nullptr;
+  const Sector* previous = nullptr;  // null: nothing worth putting back
 };
 
 // Writes the sectors in order. When one fails, the ones already written
 // (and the failed one, which may be half written) get their old bytes back.
-bool CommitWrites(SectorSource& sectors, const std::vector<PendingWrite>& writes) {
-  for (size_t i = 0; i < writes.size(); ++i) {
-    if (sectors.WriteSector(writes[i].sector, writes[i].bytes)) continue;
+bool CommitWrites(SectorSource& sectors, std::initializer_list<PendingWrite> batch) {
+  const PendingWrite* writes = batch.begin();
+  for (size_t i = 0; i < batch.size(); ++i) {
+    if (sectors.WriteSector(writes[i].sector, *writes[i].bytes)) continue;
     for (size_t j = i + 1; j-- > 0;)
-      if (writes[j].restorable) sectors.WriteSector(writes[j].sector, writes[j].previous);
+      if (writes[j].previous) sectors.WriteSector(writes[j].sector, *writes[j].previous);
     return false;
   }
   return true;
@@ -302,11 +307,10 @@ AddResult AddFile(FloppyVolume& volume, const AddFileRequest& request) {
   bool cancelled = false;
   if (!CopyData(volume, pcPath, plan, request, cancelled)) return AddResult::Stop;
 
-  std::vector<PendingWrite> writes(3);
-  writes[0] = {fdrSector, fdrBytes, search.found, search.fdr};
-  writes[1] = {volume.fdirSector, newFdir, true, volume.fdir};
-  writes[2] = {0, planned, true, volume.vib};
-  if (!CommitWrites(*volume.sectors, writes)) return AddResult::Stop;
+  if (!CommitWrites(*volume.sectors, {{fdrSector, &fdrBytes, search.found ? &search.fdr : nullptr},
+                                       {volume.fdirSector, &newFdir, &volume.fdir},
+                                       {0, &planned, &volume.vib}}))
+    return AddResult::Stop;
   volume.vib = planned;
   volume.fdir = newFdir;
   return AddResult::Added;
@@ -327,11 +331,10 @@ bool DeleteFile(FloppyVolume& volume, const std::string& name10) {
   Sector filled;
   filled.fill(kDeletedFill);
 
-  std::vector<PendingWrite> writes(3);
-  writes[0] = {search.fdrSector, filled, true, search.fdr};
-  writes[1] = {volume.fdirSector, newFdir, true, volume.fdir};
-  writes[2] = {0, newVib, true, volume.vib};
-  if (!CommitWrites(*volume.sectors, writes)) return false;
+  if (!CommitWrites(*volume.sectors, {{search.fdrSector, &filled, &search.fdr},
+                                       {volume.fdirSector, &newFdir, &volume.fdir},
+                                       {0, &newVib, &volume.vib}}))
+    return false;
   volume.vib = newVib;
   volume.fdir = newFdir;
   return true;
@@ -363,10 +366,9 @@ bool RenameFile(FloppyVolume& volume, const std::string& oldName10, const std::s
 
   Sector newFdr = old.fdr;
   ByteWriter(newFdr.data(), newFdr.size()).putStr(fdr::kName, newName, 10);
-  std::vector<PendingWrite> writes(2);
-  writes[0] = {old.fdrSector, newFdr, true, old.fdr};
-  writes[1] = {volume.fdirSector, newFdir, true, volume.fdir};
-  if (!CommitWrites(*volume.sectors, writes)) return false;
+  if (!CommitWrites(*volume.sectors, {{old.fdrSector, &newFdr, &old.fdr},
+                                       {volume.fdirSector, &newFdir, &volume.fdir}}))
+    return false;
   volume.fdir = newFdir;
   return true;
 }
