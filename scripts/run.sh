@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/build_config.sh
+configure_release -DKORVANE_WERROR=OFF
 cmake --build build/release -j "$(nproc)"
 build/release/tests/make-samples samples
 

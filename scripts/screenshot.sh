@@ -14,7 +14,8 @@ build=${1:-build/release}
 
 bash scripts/setup.sh
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  source scripts/build_config.sh
+  configure_release
 fi
 cmake --build "$build" --target korvane make-samples -j "$(nproc)"
 # Written afresh each time: the viewer pictures need the current samples.
