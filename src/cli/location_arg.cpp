@@ -63,7 +63,7 @@ bool OpenLocation(const std::string& location, PaneState& pane) {
   std::string pcPath = location.substr(0, sep);
   const std::vector<std::string> inner =
       sep == std::string::npos ? std::vector<std::string>{} : Split(location.substr(sep + 2), '/');
-  if (pcPath.empty()) pcPath = ".";
+  if (pcPath.empty()) pcPath.push_back('.');  // assigning "." trips a false GCC 12 -Wrestrict
   while (pcPath.size() > 1 && pcPath.back() == '/') pcPath.pop_back();
 
   pane = PaneState{};
