@@ -145,7 +145,13 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
     const std::string name = e->d_name;
     if (name == ".") continue;
     bool isDir = e->d_type == DT_DIR;
-    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(JoinPath(directory, name));
+    bool isFile = e->d_type == DT_REG;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+      struct stat st;
+      const bool known = stat(JoinPath(directory, name).c_str(), &st) == 0;
+      isDir = known && S_ISDIR(st.st_mode);
+      isFile = known && S_ISREG(st.st_mode);
+    }
     if (name == "..") {
       if (pane.directoryDepth > 0) {
         CatalogEntry up;
@@ -154,6 +160,9 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
       }
       continue;
     }
+    // Named pipes, sockets and devices hold no TI data, and opening one to
+    // read its first bytes could wait for ever (a pipe without a writer).
+    if (!isDir && !isFile) continue;
     if (!WildcardMatch(pattern, name)) continue;
     CatalogEntry row;
     if (isDir) {

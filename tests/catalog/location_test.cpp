@@ -1,8 +1,13 @@
 #include "catalog/location.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
@@ -183,6 +188,39 @@ TEST(Refresh, ReReadsAndClampsTheCursor) {
   ASSERT_TRUE(Refresh(pane));
   EXPECT_EQ(pane.RowCount(), 1);
   EXPECT_EQ(pane.cursor, 0);
+}
+
+TEST(ScanDirectory, SkipsANamedPipeInsteadOfWaitingForAWriter) {
+  test::TempDir dir;
+  dir.Write("a.dsk", test::DiskBuilder::Sssd("A").Build());
+  dir.Write("notes.txt", Bytes(10, 'x'));
+  const std::string pipe = dir.path() + "/pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // A reader that blocks in open() is let go by opening the pipe for
+  // writing, so that a failure fails the test instead of hanging it.
+  auto finishes = [&](auto work) {
+    auto done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(20)) == std::future_status::ready) {
+      done.get();
+      return true;
+    }
+    const int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    done.wait();
+    if (writer >= 0) close(writer);
+    return false;
+  };
+
+  PaneState pane;
+  pane.locationPath = dir.path();
+  EXPECT_TRUE(finishes([&] { return ReadLocation(pane); }));
+  EXPECT_EQ(pane.RowCount(), 2);
+  EXPECT_NE(Row(pane, "a.dsk"), nullptr);
+  EXPECT_NE(Row(pane, "notes.txt"), nullptr);
+  EXPECT_EQ(Row(pane, "pipe"), nullptr);
+  // Asked for by name, the pipe is opened without waiting and is no TI file.
+  CatalogEntry row;
+  EXPECT_TRUE(finishes([&] { return ClassifyPcFile(dir.path(), "pipe", row); }));
+  EXPECT_FALSE(IsTiFileKind(row.kind));
 }
 
 TEST(Corpus, ListsImagesWrittenByOtherTools) {
