@@ -195,15 +195,28 @@ bool ReadLocation(PaneState& pane) {
 
 namespace {
 
+// Reads the location and reports a failure once: the directory scan reports
+// a directory it cannot open itself; any other failure (a path that is no
+// longer there) is reported here with the system's text.
+bool ReadLocationReportingOnce(PaneState& pane) {
+  constexpr int kNothingReported = -1;
+  const int previousCode = LastErrorCode();
+  SetLastErrorCode(kNothingReported);
+  errno = 0;
+  const bool ok = ReadLocation(pane);
+  const int err = errno;
+  if (!ok && LastErrorCode() == kNothingReported) ReportSystemError(err, kErrReadDir, pane.locationPath);
+  if (LastErrorCode() == kNothingReported) SetLastErrorCode(previousCode);
+  return ok;
+}
+
 bool EnterPcDirectory(PaneState& pane, const CatalogEntry& row) {
   const std::string previous = pane.locationPath;
   pane.PushLevel();
   ++pane.directoryDepth;
   pane.locationPath = JoinPath(pane.locationPath, row.sourceName);
   pane.rows.clear();
-  if (!ReadLocation(pane)) {
-    const int err = errno;
-    ReportSystemError(err, kErrReadDir, pane.locationPath);
+  if (!ReadLocationReportingOnce(pane)) {
     // Go back where we were rather than leave the pane on a path it cannot show.
     pane.locationPath = previous;
     --pane.directoryDepth;
@@ -292,10 +305,7 @@ bool Leave(PaneState& pane) {
   }
   if (!pane.returningIntoCard) pane.locationPath = ParentPath(pane.locationPath);
   pane.rows.clear();
-  if (!ReadLocation(pane)) {
-    ReportSystemError(errno, kErrReadDir, pane.locationPath);
-    return false;
-  }
+  if (!ReadLocationReportingOnce(pane)) return false;
   Finish(pane);
   pane.PopLevel();
   return true;
@@ -306,10 +316,7 @@ bool Refresh(PaneState& pane) {
   switch (pane.locationType) {
     case kLocPcDirectory:
       pane.rows.clear();
-      if (!ReadLocation(pane)) {
-        ReportSystemError(errno, kErrReadDir, pane.locationPath);
-        ok = false;
-      }
+      ok = ReadLocationReportingOnce(pane);
       break;
     case kLocFloppy:
       if (pane.containerLevel == 2)
