@@ -66,11 +66,20 @@ NameSettings& GetNameSettings() {
 
 bool HasTifilesMagic(ByteView bytes) { return bytes.equals(tifiles::kMagic, std::string_view(tifiles::kMagicText, 8)); }
 
-std::string TakeTiName(ByteView bytes) {
-  if (bytes.u8(0) == ' ') return "no_name!! ";
-  std::string name = bytes.str(0, 10);
+std::string TakeNameField(ByteView bytes, size_t at) {
+  // The ten bytes are a name that a 0 byte ends, as in a C string: what
+  // follows the first 0 is not part of the name, and a 0 byte must never
+  // reach the text of a listing (it would end it there).
+  std::string name = bytes.str(at, 10);
+  const size_t nul = name.find('\0');
+  if (nul != std::string::npos) name.resize(nul);
   name.resize(10, ' ');
   return name;
+}
+
+std::string TakeTiName(ByteView bytes) {
+  if (bytes.u8(0) == ' ') return "no_name!! ";
+  return TakeNameField(bytes, 0);
 }
 
 uint16_t KindFromStatus(uint8_t flags) {

@@ -77,8 +77,12 @@ NameSettings& GetNameSettings();
 
 bool HasTifilesMagic(ByteView bytes);
 
-// The 10-character name of an FDR, V9T9 header or VIB: bytes 0-9, or
-// "no_name!! " when byte 0 is a space.
+// A 10-byte name field at `at` (a floppy sub-directory name): the bytes up
+// to the first 0 byte, padded with spaces to 10 characters.
+std::string TakeNameField(ByteView bytes, size_t at);
+
+// The 10-character name of an FDR, V9T9 header or VIB: bytes 0-9 taken as
+// above, or "no_name!! " when byte 0 is a space.
 std::string TakeTiName(ByteView bytes);
 
 // EntryKind from status flags (bits 83h only).

@@ -145,7 +145,13 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
     const std::string name = e->d_name;
     if (name == ".") continue;
     bool isDir = e->d_type == DT_DIR;
-    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(JoinPath(directory, name));
+    bool isFile = e->d_type == DT_REG;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+      struct stat st;
+      const bool known = stat(JoinPath(directory, name).c_str(), &st) == 0;
+      isDir = known && S_ISDIR(st.st_mode);
+      isFile = known && S_ISREG(st.st_mode);
+    }
     if (name == "..") {
       if (pane.directoryDepth > 0) {
         CatalogEntry up;
@@ -154,6 +160,9 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
       }
       continue;
     }
+    // Named pipes, sockets and devices hold no TI data, and opening one to
+    // read its first bytes could wait for ever (a pipe without a writer).
+    if (!isDir && !isFile) continue;
     if (!WildcardMatch(pattern, name)) continue;
     CatalogEntry row;
     if (isDir) {
@@ -186,15 +195,28 @@ bool ReadLocation(PaneState& pane) {
 
 namespace {
 
+// Reads the location and reports a failure once: the directory scan reports
+// a directory it cannot open itself; any other failure (a path that is no
+// longer there) is reported here with the system's text.
+bool ReadLocationReportingOnce(PaneState& pane) {
+  constexpr int kNothingReported = -1;
+  const int previousCode = LastErrorCode();
+  SetLastErrorCode(kNothingReported);
+  errno = 0;
+  const bool ok = ReadLocation(pane);
+  const int err = errno;
+  if (!ok && LastErrorCode() == kNothingReported) ReportSystemError(err, kErrReadDir, pane.locationPath);
+  if (LastErrorCode() == kNothingReported) SetLastErrorCode(previousCode);
+  return ok;
+}
+
 bool EnterPcDirectory(PaneState& pane, const CatalogEntry& row) {
   const std::string previous = pane.locationPath;
   pane.PushLevel();
   ++pane.directoryDepth;
   pane.locationPath = JoinPath(pane.locationPath, row.sourceName);
   pane.rows.clear();
-  if (!ReadLocation(pane)) {
-    const int err = errno;
-    ReportSystemError(err, kErrReadDir, pane.locationPath);
+  if (!ReadLocationReportingOnce(pane)) {
     // Go back where we were rather than leave the pane on a path it cannot show.
     pane.locationPath = previous;
     --pane.directoryDepth;
@@ -283,10 +305,7 @@ bool Leave(PaneState& pane) {
   }
   if (!pane.returningIntoCard) pane.locationPath = ParentPath(pane.locationPath);
   pane.rows.clear();
-  if (!ReadLocation(pane)) {
-    ReportSystemError(errno, kErrReadDir, pane.locationPath);
-    return false;
-  }
+  if (!ReadLocationReportingOnce(pane)) return false;
   Finish(pane);
   pane.PopLevel();
   return true;
@@ -297,10 +316,7 @@ bool Refresh(PaneState& pane) {
   switch (pane.locationType) {
     case kLocPcDirectory:
       pane.rows.clear();
-      if (!ReadLocation(pane)) {
-        ReportSystemError(errno, kErrReadDir, pane.locationPath);
-        ok = false;
-      }
+      ok = ReadLocationReportingOnce(pane);
       break;
     case kLocFloppy:
       if (pane.containerLevel == 2)

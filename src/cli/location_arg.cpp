@@ -8,6 +8,7 @@
 #include "catalog/location.h"
 #include "catalog/sort.h"
 #include "platform/pc_file.h"
+#include "platform/reporter.h"
 
 namespace korvane::cli {
 namespace {
@@ -33,6 +34,20 @@ bool EnterByName(PaneState& pane, const std::string& name, const std::string& lo
     return false;
   }
   return true;
+}
+
+// Reads the pane's location; a failure the reader did not report itself
+// (a path that is no directory) gets one line here, so that an unreadable
+// directory is not reported twice.
+bool ReadOrSay(PaneState& pane, const std::string& shown) {
+  constexpr int kNothingReported = -1;
+  const int previousCode = LastErrorCode();
+  SetLastErrorCode(kNothingReported);
+  const bool ok = ReadLocation(pane);
+  if (!ok && LastErrorCode() == kNothingReported)
+    std::fprintf(stderr, "ERROR: cannot read <%s>\n", shown.c_str());
+  if (LastErrorCode() == kNothingReported) SetLastErrorCode(previousCode);
+  return ok;
 }
 
 }  // namespace
@@ -71,18 +86,12 @@ bool OpenLocation(const std::string& location, PaneState& pane) {
   if (IsRegularFile(pcPath)) {
     // Open the file the way a pane opens its row: through its directory.
     pane.locationPath = ParentPath(pcPath);
-    if (!ReadLocation(pane)) {
-      std::fprintf(stderr, "ERROR: cannot read <%s>\n", pane.locationPath.c_str());
-      return false;
-    }
+    if (!ReadOrSay(pane, pane.locationPath)) return false;
     SortRows(pane.rows, pane.sortKey);
     if (!EnterByName(pane, LastComponent(pcPath), location)) return false;
   } else {
     pane.locationPath = pcPath;
-    if (!ReadLocation(pane)) {
-      std::fprintf(stderr, "ERROR: cannot read <%s>\n", pcPath.c_str());
-      return false;
-    }
+    if (!ReadOrSay(pane, pcPath)) return false;
     SortRows(pane.rows, pane.sortKey);
   }
   for (const std::string& name : inner)

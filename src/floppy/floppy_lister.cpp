@@ -49,7 +49,7 @@ bool ListFloppyImage(PaneState& pane, const std::string& imagePath, const Floppy
       CatalogEntry dir;
       dir.kind = kKindSubdir;
       dir.sourceName = imageName;
-      dir.tiName = v.str(at, 10);
+      dir.tiName = TakeNameField(v, at);
       dir.fdrSector = index;
       pane.rows.push_back(dir);
     }

@@ -46,8 +46,11 @@ bool ReadDiskSummary(ByteView v, uint16_t kind, DiskSummary& s) {
 uint16_t RecogniseFloppy(ByteView b, PcFile* file, DiskSummary& summary) {
   uint16_t kind = kKindDsk;
   uint64_t vibOffset = 0;
-  if (b.u8(0) == 0x00 && b.u8(22) == 0xFE && b.u8(23) == 0 && b.u8(24) == 0 && b.u8(25) == 0 &&
-      b.u8(26) == 0x01 && b.u8(46) == 0xFB) {
+  // An FM track begins with gap bytes, written as 00h by some programs and
+  // as FFh by others; the ID and data address marks that follow decide.
+  const uint8_t fmGap = b.u8(0);
+  if ((fmGap == 0x00 || fmGap == 0xFF) && b.u8(22) == 0xFE && b.u8(23) == 0 && b.u8(24) == 0 &&
+      b.u8(25) == 0 && b.u8(26) == 0x01 && b.u8(46) == 0xFB) {
     kind = kKindPc99Sd;
     vibOffset = kPc99SdVibOffset;
   } else if (b.u8(0) == 0x4E && b.u8(53) == 0xFE && b.u8(54) == 0 && b.u8(55) == 0 && b.u8(56) == 0 &&

@@ -73,6 +73,14 @@ struct ChainPlan {
   std::vector<std::pair<uint32_t, uint32_t>> entries;  // start sector, offset
 };
 
+// AUs a fragment may start at: a multiple of this. Density 3 disks keep
+// chain starts divided by 4, so a fragment there must begin on a sector that
+// is a multiple of 4: every 4th AU with one sector per AU, every 2nd with two.
+unsigned ChainStartAlignment(const FloppyVolume& volume) {
+  if (volume.density < 3 || volume.au == 0 || volume.au % 4 == 0) return 1;
+  return volume.au == 2 ? 2 : 4;
+}
+
 ChainPlan PlanChain(Sector& vibSector, const FloppyVolume& volume, uint16_t totalSectors) {
   ChainPlan plan;
   unsigned remaining = (totalSectors + volume.au - 1) / volume.au;
@@ -82,7 +90,8 @@ ChainPlan PlanChain(Sector& vibSector, const FloppyVolume& volume, uint16_t tota
       plan.error = kErrTooManyFragments;
       return plan;
     }
-    const AuRun run = AllocateRun(vibSector, remaining, kFirstDataAu, volume.AuLimit());
+    const AuRun run =
+        AllocateRun(vibSector, remaining, kFirstDataAu, volume.AuLimit(), ChainStartAlignment(volume));
     if (run.length == 0) {
       plan.error = kErrDskFull;
       return plan;
@@ -183,8 +192,9 @@ void BitmapSet(Sector& v, unsigned au, bool used) {
   v[at] = used ? static_cast<uint8_t>(v[at] | bit) : static_cast<uint8_t>(v[at] & ~bit);
 }
 
-AuRun AllocateRun(Sector& v, unsigned wanted, unsigned firstAu, unsigned limitAu) {
+AuRun AllocateRun(Sector& v, unsigned wanted, unsigned firstAu, unsigned limitAu, unsigned alignment) {
   const unsigned end = std::min(limitAu, vib::kBitmapBits);
+  if (alignment == 0) alignment = 1;
   AuRun best, current;
   for (unsigned au = firstAu; au < end && current.length < wanted; ++au) {
     if (BitmapTest(View(v), au)) {
@@ -192,7 +202,10 @@ AuRun AllocateRun(Sector& v, unsigned wanted, unsigned firstAu, unsigned limitAu
       current = AuRun{au + 1, 0};
       continue;
     }
-    if (current.length == 0) current.start = au;
+    if (current.length == 0) {
+      if (au % alignment != 0) continue;  // a run may only begin on the alignment
+      current.start = au;
+    }
     ++current.length;
   }
   const AuRun result = current.length >= best.length ? current : best;

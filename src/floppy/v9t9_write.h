@@ -36,8 +36,10 @@ struct AuRun {
 // Looks through the bitmap of `vibSector` from AU `firstAu` up to (not
 // including) `limitAu` and the end of the bitmap for `wanted` clear bits in a
 // row: the first run that long, else the longest run seen (the earlier wins
-// a tie). Marks the result used.
-AuRun AllocateRun(Sector& vibSector, unsigned wanted, unsigned firstAu, unsigned limitAu);
+// a tie). A run only begins on an AU that is a multiple of `alignment`; it
+// may go on through AUs that are not. Marks the result used.
+AuRun AllocateRun(Sector& vibSector, unsigned wanted, unsigned firstAu, unsigned limitAu,
+                  unsigned alignment = 1);
 
 // Sets or clears bitmap bits.
 void BitmapSet(Sector& vibSector, unsigned au, bool used);

@@ -25,7 +25,10 @@ PcFile& PcFile::operator=(PcFile&& other) noexcept {
 namespace {
 int OpenFlags(PcFile::Mode mode) {
   switch (mode) {
-    case PcFile::Mode::Read: return O_CLOEXEC | O_RDONLY;
+    // O_NONBLOCK: opening a named pipe that no one writes to, or a device
+    // that waits for a line, returns at once instead of waiting for ever.
+    // Reads of regular files and disks are not changed by it.
+    case PcFile::Mode::Read: return O_CLOEXEC | O_RDONLY | O_NONBLOCK;
     case PcFile::Mode::ReadWrite: return O_CLOEXEC | O_RDWR;
     case PcFile::Mode::CreateWrite: return O_CLOEXEC | O_RDWR | O_CREAT | O_TRUNC;
   }

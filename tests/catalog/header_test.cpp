@@ -33,6 +33,25 @@ TEST(Header, V9t9NamesWithInnerSpacesDotsOrZerosAreInvalid) {
   Bytes zero = V9t9Header("ABCD", 0x80, 80);
   zero[6] = 0;
   EXPECT_FALSE(Decode(zero, row));
+  // The name ends at its first 0 byte; nothing after it is shown.
+  EXPECT_EQ(row.tiName, "ABCD      ");
+  zero[1] = 0;
+  Decode(zero, row);
+  EXPECT_EQ(row.tiName, "A         ");
+  zero[0] = 0;
+  Decode(zero, row);
+  EXPECT_EQ(row.tiName, std::string(10, ' '));
+
+  Bytes tifiles = test::TifilesFile(test::DisVarFile("ABCDEFGH", 80, {"X"}));
+  tifiles[16 + 3] = 0;  // a 0 byte in the header's name ends it there too
+  Decode(tifiles, row);
+  EXPECT_EQ(row.tiName, "ABC       ");
+  const Bytes vib = test::DiskBuilder::Sssd("VOL").Build();
+  Bytes named(vib.begin(), vib.begin() + 256);
+  named[2] = 0;
+  named[3] = 'X';
+  EXPECT_EQ(TakeTiName(ByteView(named.data(), named.size())), "VO        ");
+  EXPECT_EQ(TakeNameField(ByteView(named.data(), named.size()), 1), "O         ");
 }
 
 TEST(Header, KindsFollowTheStatusBits) {

@@ -1,8 +1,17 @@
 #include "catalog/location.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <future>
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
@@ -183,6 +192,115 @@ TEST(Refresh, ReReadsAndClampsTheCursor) {
   ASSERT_TRUE(Refresh(pane));
   EXPECT_EQ(pane.RowCount(), 1);
   EXPECT_EQ(pane.cursor, 0);
+}
+
+TEST(ScanDirectory, SkipsANamedPipeInsteadOfWaitingForAWriter) {
+  test::TempDir dir;
+  dir.Write("a.dsk", test::DiskBuilder::Sssd("A").Build());
+  dir.Write("notes.txt", Bytes(10, 'x'));
+  const std::string pipe = dir.path() + "/pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // A reader that blocks in open() is let go by opening the pipe for
+  // writing, so that a failure fails the test instead of hanging it.
+  auto finishes = [&](auto work) {
+    auto done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(20)) == std::future_status::ready) {
+      done.get();
+      return true;
+    }
+    const int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    done.wait();
+    if (writer >= 0) close(writer);
+    return false;
+  };
+
+  PaneState pane;
+  pane.locationPath = dir.path();
+  EXPECT_TRUE(finishes([&] { return ReadLocation(pane); }));
+  EXPECT_EQ(pane.RowCount(), 2);
+  EXPECT_NE(Row(pane, "a.dsk"), nullptr);
+  EXPECT_NE(Row(pane, "notes.txt"), nullptr);
+  EXPECT_EQ(Row(pane, "pipe"), nullptr);
+  // Asked for by name, the pipe is opened without waiting and is no TI file.
+  CatalogEntry row;
+  EXPECT_TRUE(finishes([&] { return ClassifyPcFile(dir.path(), "pipe", row); }));
+  EXPECT_FALSE(IsTiFileKind(row.kind));
+}
+
+// Takes away, while it lives, this thread's power to read past permission
+// bits (tests run as root, which reads a directory of mode 000).
+class WithoutDacOverride {
+ public:
+  WithoutDacOverride() {
+    header_.version = _LINUX_CAPABILITY_VERSION_3;
+    header_.pid = 0;
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+    reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    active_ = syscall(SYS_capset, &header_, reduced) == 0;
+  }
+  ~WithoutDacOverride() {
+    if (active_) syscall(SYS_capset, &header_, saved_);
+  }
+  WithoutDacOverride(const WithoutDacOverride&) = delete;
+  WithoutDacOverride& operator=(const WithoutDacOverride&) = delete;
+
+ private:
+  __user_cap_header_struct header_{};
+  __user_cap_data_struct saved_[2]{};
+  bool active_ = false;
+};
+
+bool CanOpenDirectory(const std::string& path) {
+  DIR* d = opendir(path.c_str());
+  if (d) closedir(d);
+  return d != nullptr;
+}
+
+TEST(EnterAndLeave, AnUnreadableDirectoryIsReportedOnceWhenEnteredLeftOrRefreshed) {
+  test::TempDir dir;
+  const std::string locked = dir.Mkdir("locked");
+  const std::string outer = dir.Mkdir("outer");
+  dir.Mkdir("outer/inner");
+  PaneState pane = Open(dir.path());
+  WithoutDacOverride noOverride;
+  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+  if (CanOpenDirectory(locked)) {
+    chmod(locked.c_str(), 0700);
+    GTEST_SKIP() << "a directory of mode 000 can still be read here";
+  }
+  const std::string denied = "\n\n" + std::string(strerror(EACCES));
+  test::RecordingReporter r;
+
+  EXPECT_FALSE(EnterRow(pane, IndexOf(pane, "locked")));
+  EXPECT_EQ(r.errors, std::vector<std::string>{"Can't read file or directory <" + locked + ">" + denied});
+  EXPECT_EQ(pane.locationPath, dir.path());
+  EXPECT_EQ(pane.directoryDepth, 0);
+
+  ASSERT_TRUE(EnterRow(pane, IndexOf(pane, "outer")));
+  ASSERT_EQ(chmod(outer.c_str(), 0), 0);
+  r.errors.clear();
+  EXPECT_FALSE(Refresh(pane));
+  EXPECT_EQ(r.errors, std::vector<std::string>{"Can't read file or directory <" + outer + ">" + denied});
+
+  ASSERT_EQ(chmod(outer.c_str(), 0700), 0);
+  ASSERT_TRUE(Refresh(pane));
+  ASSERT_TRUE(EnterRow(pane, IndexOf(pane, "inner")));
+  ASSERT_EQ(chmod(outer.c_str(), 0), 0);
+  r.errors.clear();
+  EXPECT_FALSE(Leave(pane));
+  EXPECT_EQ(r.errors, std::vector<std::string>{"Can't read file or directory <" + outer + ">" + denied});
+
+  // A directory that is gone is reported once too, with the system's text.
+  ASSERT_EQ(chmod(outer.c_str(), 0700), 0);
+  ASSERT_EQ(chmod(locked.c_str(), 0700), 0);
+  PaneState gone = Open(dir.path());
+  ASSERT_TRUE(EnterRow(gone, IndexOf(gone, "locked")));
+  ASSERT_EQ(rmdir(locked.c_str()), 0);
+  r.errors.clear();
+  EXPECT_FALSE(Refresh(gone));
+  EXPECT_EQ(r.errors, std::vector<std::string>{"Can't read file or directory <" + locked + ">\n\n" +
+                                               std::string(strerror(ENOENT))});
 }
 
 TEST(Corpus, ListsImagesWrittenByOtherTools) {

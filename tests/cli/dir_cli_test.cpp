@@ -1,6 +1,7 @@
 // korvane-cli dir, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/pc_file.h"
@@ -83,6 +84,65 @@ TEST(DirCommand, ListsA2880SectorImageWithAllocationUnitsOfTwo) {
   const Result r = Cli("dir --json " + Quote(dir.path() + "/big.dsk"));
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("\"ti_name\": \"FILE      \""), std::string::npos) << r.out;
+}
+
+// Replaces byte `at` of the 10-byte name field that holds `name` (space
+// padded) in a sector of the image.
+void PutZeroInName(test::Bytes& image, const std::string& name, size_t at) {
+  std::string padded = name;
+  padded.resize(10, ' ');
+  for (size_t s = 0; s + 256 <= image.size(); s += 256)
+    for (size_t field : {size_t{0}, size_t{20}, size_t{32}, size_t{44}})
+      if (std::equal(padded.begin(), padded.end(), image.begin() + s + field)) {
+        image[s + field + at] = 0;
+        return;
+      }
+  ADD_FAILURE() << "no name field holds " << name;
+}
+
+TEST(DirCommand, AZeroByteEndsANameAndEveryRowIsStillListed) {
+  test::TempDir dir;
+  test::Bytes image = test::DiskBuilder::Dssd("VOLUME")
+                          .Add(test::DisVarFile("ALPHA", 80, {"A"}))
+                          .Add(test::DisVarFile("BRAVO", 80, {"B"}))
+                          .Add(test::DisVarFile("CHARLIE", 80, {"C"}))
+                          .AddSubdir("UTILS", {test::DisVarFile("NOTES", 80, {"X"})})
+                          .Build();
+  PutZeroInName(image, "VOLUME", 3);
+  PutZeroInName(image, "UTILS", 2);
+  PutZeroInName(image, "ALPHA", 2);  // the first FDR: every row after it used to vanish
+  const std::string path = dir.Write("zero.dsk", image);
+  dir.Write("zulu.tfi", test::TifilesFile(test::DisVarFile("ZULU", 80, {"Z"})));  // listed after the image
+
+  Result r = Cli("dir " + Quote(path));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find('\0'), std::string::npos);
+  // Name column 15 wide, size 6 wide, then the type.
+  auto line = [](const std::string& name, const std::string& rest) {
+    return "\n" + name + std::string(15 - name.size(), ' ') + rest;
+  };
+  EXPECT_NE(r.out.find(line("UT", "         SUBDIR")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(line("AL", "     1   UNKNOWN")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(line("BRAVO", "     1   DIS/VAR")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(line("CHARLIE", "     1   DIS/VAR")), std::string::npos) << r.out;
+
+  r = Cli("dir --json " + Quote(path));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find('\0'), std::string::npos);
+  EXPECT_EQ(r.out.find("\\u0000"), std::string::npos) << r.out;
+  for (const char* name : {"UT        ", "AL        ", "BRAVO     ", "CHARLIE   "})
+    EXPECT_NE(r.out.find(std::string("\"ti_name\": \"") + name + "\""), std::string::npos) << name << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - 2), "]\n");
+
+  for (const std::string& json : {std::string(), std::string("--json ")}) {
+    r = Cli("dir " + json + Quote(dir.path()));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.find('\0'), std::string::npos);
+    EXPECT_EQ(r.out.find("\\u0000"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(json.empty() ? "\nVOL " : "\"ti_name\": \"VOL       \""), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("ZULU"), std::string::npos) << r.out;
+  }
 }
 
 TEST(InfoCommand, PrintsTheInformationDialogOfARow) {

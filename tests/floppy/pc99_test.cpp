@@ -3,6 +3,8 @@
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalog/location.h"
 #include "fileops/export.h"
 #include "floppy/pc99_convert.h"
@@ -240,6 +242,40 @@ TEST_F(Pc99Files, AnFmPatternWithoutADiskVibIsNoImageAndABadIndexEntryStopsTheLi
   ASSERT_EQ(reporter_.errors.size(), 1u);
   EXPECT_EQ(reporter_.errors[0], "Disk error, filename <" + path + ">\n, fileno <1>, sector <768>");
   EXPECT_EQ(pane.RowCount(), 2);  // ".." and the first file stay
+}
+
+TEST_F(Pc99Files, FmTracksWhoseGapBytesAreFfAreRecognisedByTheirMarks) {
+  Pc99Options o;
+  o.sides = 2;
+  Bytes tracks = test::BuildPc99(MakeDisk(), o);
+  constexpr size_t kFmTrack = 3253, kFmPreamble = 16;
+  for (size_t t = 0; t < tracks.size(); t += kFmTrack) std::fill_n(tracks.begin() + t, kFmPreamble, 0xFF);
+  const std::string path = dir_.Write("ff.pc99", tracks);
+  CatalogEntry row;
+  ASSERT_TRUE(ClassifyPcFile(dir_.path(), "ff.pc99", row));
+  EXPECT_EQ(row.kind, kKindPc99Sd);
+  EXPECT_EQ(row.disk.total, 720);
+  PaneState pane;
+  pane.locationPath = path;
+  ASSERT_TRUE(ReadLocation(pane));
+  EXPECT_EQ(pane.locationType, kLocPc99);
+  std::vector<std::string> names;
+  for (const CatalogEntry& r : pane.rows) names.push_back(r.tiName);
+  EXPECT_EQ(names, (std::vector<std::string>{"LOADER    ", "NOTES     ", "TABLE     "}));
+
+  // Every other mark still counts: no ID mark, or a first byte that is
+  // neither gap value, and the file is no track image.
+  Bytes noId = tracks;
+  noId[22] = 0xFF;
+  dir_.Write("noid.pc99", noId);
+  ASSERT_TRUE(ClassifyPcFile(dir_.path(), "noid.pc99", row));
+  EXPECT_NE(row.kind, kKindPc99Sd);
+  Bytes otherGap = tracks;
+  otherGap[0] = 0x55;
+  dir_.Write("other.pc99", otherGap);
+  ASSERT_TRUE(ClassifyPcFile(dir_.path(), "other.pc99", row));
+  EXPECT_NE(row.kind, kKindPc99Sd);
+  EXPECT_TRUE(reporter_.errors.empty());
 }
 
 TEST_F(Pc99Files, ConvertsFmAndMfmImagesBackToTheSameSectors) {

@@ -396,3 +396,50 @@ TEST(AddFile, OverwriteOnAFullDiskReusesTheOldSectors) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+// Density 3 disks keep chain starts divided by four, so every fragment must
+// start on a sector that is a multiple of 4 whatever the AU size.
+TEST(AllocateRun, AlignedRunsStartOnTheAlignmentAndSkipShorterHoles) {
+  Sector v{};
+  for (unsigned u = 0; u < 34; ++u) BitmapSet(v, u, true);
+  BitmapSet(v, 38, true);  // free 34-37, 39-...
+  AuRun r = AllocateRun(v, 3, 34, 1440, 4);
+  EXPECT_EQ(r.start, 40u);  // 36-37 is too short, 39 is not aligned
+  EXPECT_EQ(r.length, 3u);
+  r = AllocateRun(v, 10, 34, 47, 4);  // aligned starts left: 36-37 and 44-46; the longer wins
+  EXPECT_EQ(r.start, 44u);
+  EXPECT_EQ(r.length, 3u);
+  r = AllocateRun(v, 5, 34, 47, 4);
+  EXPECT_EQ(r.start, 36u);
+  EXPECT_EQ(r.length, 2u);
+  r = AllocateRun(v, 1, 34, 47, 4);  // 34, 35, 39 and 43 are free but none is aligned
+  EXPECT_EQ(r.length, 0u);
+  EXPECT_FALSE(BitmapTest(ByteView(v.data(), v.size()), 39));
+}
+
+TEST(AddFile, DensityThreeDisksGetChainStartsOnMultiplesOfFour) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  // One sector per AU (1440 sectors, one side) and two per AU (2880 sectors).
+  for (const test::DiskBuilder& builder :
+       {test::DiskBuilder("HD", 1440, 36, 40, 1, 3), test::DiskBuilder("HD", 2880, 36, 40, 2, 3)}) {
+    Image image(dir, builder.Build());
+    FloppyVolume& volume = image.Load();
+    const test::TiFile one = Program("ONE", 5 * 256, 3), two = Program("TWO", 700, 5);
+    ASSERT_EQ(Add(volume, dir, one), AddResult::Added);
+    ASSERT_EQ(Add(volume, dir, two), AddResult::Added);
+    const Bytes b = image.Bytes_();
+    EXPECT_EQ(test::CheckFloppyConsistency(b), std::vector<std::string>{});
+    EXPECT_EQ(test::ReadFileThroughChain(b, "ONE"), one.data);
+    Bytes expected = two.data;
+    expected.resize(3 * 256, 0);
+    EXPECT_EQ(test::ReadFileThroughChain(b, "TWO"), expected);
+    EXPECT_TRUE(reporter.errors.empty()) << reporter.errors.front();
+  }
+}
+
+}  // namespace
+}  // namespace korvane
