@@ -4,11 +4,13 @@
 // written back at the end.
 #include <QApplication>
 #include <QLocale>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "catalog/header.h"
 #include "platform/ini_file.h"
@@ -120,9 +122,13 @@ int main(int argc, char** argv) {
     code = QApplication::exec();
     window.StoreSettings();
     reporter.SetParent(nullptr);
-    // Help and viewer windows still open end with the run, unasked.
+    // Help and viewer windows still open end with the run, unasked. Deleting
+    // one window may delete others it owns: each is looked at through a
+    // guard.
+    std::vector<QPointer<QWidget>> others;
     for (QWidget* top : QApplication::topLevelWidgets())
-      if (top != &window && !top->parentWidget()) delete top;
+      if (top != &window && !top->parentWidget()) others.emplace_back(top);
+    for (const QPointer<QWidget>& other : others) delete other.data();
   }
 
   // Other keys (recent directories, conversion sections) may have been
