@@ -5,7 +5,9 @@
 # BASIC listing of the program GUESS (docs/screenshot-viewer.png) and the
 # TI-Artist picture SUN_P (docs/screenshot-picture.png). Fails when the
 # program does not start, does not end by itself or leaves a picture unwritten,
-# so it doubles as a smoke test of the desktop program.
+# so it doubles as a smoke test of the desktop program. A second run opens the
+# help window, a viewer and the Configuration dialog and closes the main
+# window: the program must end by itself and write its settings file.
 # Usage: scripts/screenshot.sh [build-dir]   (default build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,6 +45,24 @@ grep -q "default_path_right=$root/samples/GAMES.dsk" "$work/Korvane.ini" || {
   echo "screenshot.sh: the settings file was not written back" >&2
   exit 1
 }
+
+# Exit check: with the help window, a viewer and the Configuration dialog
+# open, the main window is closed. The program must end by itself (the
+# timeout would kill it otherwise) and write its settings file.
+check=$(mktemp -d)
+trap 'rm -rf "$work" "$check"' EXIT
+printf '[Korvane]\r\ndefault_path_left=%s\r\ndefault_path_right=%s\r\n' "$root/samples" "$root/samples" > "$check/Korvane.ini"
+status=0
+(cd "$check" && ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} KORVANE_EXIT_CHECK=1 timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$root/$build/src/ui/korvane") || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "screenshot.sh: the program did not end by itself when its main window closed (status $status)" >&2
+  exit 1
+fi
+grep -q "^fheight=" "$check/Korvane.ini" && grep -q "^\[EDIT16\]" "$check/Korvane.ini" || {
+  echo "screenshot.sh: the exit check did not write the settings file" >&2
+  exit 1
+}
+
 cp "$work/shot.png" docs/screenshot.png
 cp "$work/viewer.png" docs/screenshot-viewer.png
 cp "$work/picture.png" docs/screenshot-picture.png

@@ -282,6 +282,9 @@ bool GotoRoot(PaneModel& m) {
 bool FirstRead(PaneModel& m) {
   m.state.rows.clear();
   const bool ok = ReadAndReport(m);
+  // A start location that cannot be read leaves the pane without a list:
+  // the commands that need rows stay off until a location has been read.
+  if (!ok && m.state.rows.empty()) m.hasRows = false;
   NotePainted(m);
   return ok;
 }

@@ -90,7 +90,8 @@ void SwapPanes(PaneModel& active, PaneModel& other);
 // read once, naming the path. Returns whether the read succeeded.
 bool GotoRoot(PaneModel& m);
 // The first read of a pane: reads the location path, reporting a failure
-// once; the pane keeps what the reader added.
+// once; the pane keeps what the reader added, and has no list at all when
+// the read failed before adding a row.
 bool FirstRead(PaneModel& m);
 
 // The text of one cell, formatted as the pane shows it.

@@ -98,7 +98,9 @@ std::string RenameText(const CatalogEntry& row) {
   return fmt::sprintf("Rename <%s> to", row.kind == kKindDos ? row.sourceName : TrimTiName(row.tiName));
 }
 
-std::string RenameField(const CatalogEntry& row) { return FilterRenameInput(row, row.kind == kKindDos ? row.sourceName : SafePcName(row.tiName)); }
+// The field shows the name as it is; the typing filter applies to what the
+// user types into it.
+std::string RenameField(const CatalogEntry& row) { return row.kind == kKindDos ? row.sourceName : SafePcName(row.tiName); }
 
 std::string FilterRenameInput(const CatalogEntry& row, const std::string& typed) {
   if (row.kind == kKindDos) return FilterField(typed, kIgnoredInPcName, kPcNameField);
@@ -109,7 +111,11 @@ bool RenameRow(PaneState& pane, const std::string& typed) {
   if (pane.cursor < 0 || pane.cursor >= pane.RowCount()) return false;
   CatalogEntry& row = pane.rows[static_cast<size_t>(pane.cursor)];
   if (row.kind == kKindUprdir) return false;  // ".." names the parent, never a row to rename
-  const std::string newName = FilterRenameInput(row, typed);
+  // A PC file keeps the name the field holds: the field's filter only drops
+  // keys as they are typed, so a name with a blank that is renamed without
+  // editing stays as it is. The rename itself refuses what is no plain
+  // name. TI names never hold the ignored characters.
+  const std::string newName = row.kind == kKindDos ? typed : FilterRenameInput(row, typed);
   if (newName.empty()) {
     CurrentReporter().ShowMessage("Korvane", "Please enter a name for the file or directory");
     return false;

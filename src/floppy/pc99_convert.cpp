@@ -9,6 +9,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/location.h"
+#include "fileops/file_commands.h"  // the overwrite question and its caption
 #include "floppy/pc99.h"
 #include "floppy/v9t9.h"
 
@@ -33,7 +34,7 @@ bool IsPc99Kind(int kind) { return kind == kKindPc99Sd || kind == kKindPc99Dd; }
 
 // The overwrite question of the copy commands, with its four answers.
 Answer AskOverwrite(const std::string& what, const std::string& name) {
-  return CurrentReporter().Ask("Korvane", fmt::sprintf("%s <%s> allready exist. Overwrite?", what, name),
+  return CurrentReporter().Ask(kOverwriteCaption, fmt::sprintf("%s <%s> allready exist. Overwrite?", what, name),
                                Buttons::YesNoCancel);
 }
 

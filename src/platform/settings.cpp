@@ -18,6 +18,16 @@ constexpr size_t kFontNameMax = 29;
 constexpr size_t kPathMax = 299;
 constexpr size_t kHdrSizeMax = 79;
 
+// The list font: the chooser offers 8 to 18 points, some 11 to 24 pixels;
+// anything from 6 to 72 pixels is taken as the user's choice. Weights run
+// from thin (100) to heavy (900).
+constexpr int kDefaultFontHeight = -12;
+constexpr int kDefaultFontWeight = 400;
+constexpr long kFontHeightMin = 6;
+constexpr long kFontHeightMax = 72;
+constexpr int kFontWeightMin = 100;
+constexpr int kFontWeightMax = 900;
+
 // Placement keys holding this value count as absent.
 constexpr int kAbsent = 9999;
 
@@ -68,6 +78,13 @@ PageMargins DefaultMargins(bool metric) {
   return metric ? PageMargins{2000, 1500, 2000, 1500} : PageMargins{780, 590, 780, 590};
 }
 
+std::string AllowedDriveLetters(uint32_t mask) {
+  std::string letters;
+  for (int bit = 0; bit < 26; ++bit)
+    if (bit != 2 && (mask & (1u << bit)) != 0) letters += static_cast<char>('A' + bit);
+  return letters;
+}
+
 std::array<int, kColumnCount> ParseColumnWidths(const std::string& text) {
   std::array<int, kColumnCount> widths{};
   size_t at = 0;
@@ -97,8 +114,14 @@ void ReadSettings(const IniFile& ini, bool metric, Settings& s) {
   ReadPlacement(ini, k, s.window);
 
   s.fontItalic = (ini.GetInt(k, "fitalic", 0) & 0xFF) != 0;
-  s.fontHeight = ini.GetInt(k, "fheight", -12);
-  s.fontWeight = ini.GetInt(k, "fweight", 400);
+  // A height or weight no font chooser gives (0 asks the font system for its
+  // own pick: a tiny or hair-thin list) falls back to the default instead of
+  // being used and written back.
+  const int height = ini.GetInt(k, "fheight", kDefaultFontHeight);
+  const long magnitude = std::labs(static_cast<long>(height));
+  s.fontHeight = magnitude >= kFontHeightMin && magnitude <= kFontHeightMax ? height : kDefaultFontHeight;
+  const int weight = ini.GetInt(k, "fweight", kDefaultFontWeight);
+  s.fontWeight = weight >= kFontWeightMin && weight <= kFontWeightMax ? weight : kDefaultFontWeight;
   s.sortBy = ini.GetInt(k, "sortby", 1);
   s.fontName = Cut(ini.GetString(k, "fname", s.fontName), kFontNameMax);
   s.defaultPathLeft = Cut(ini.GetString(k, "default_path_left", ""), kPathMax);

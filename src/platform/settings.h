@@ -79,6 +79,10 @@ void ReadSettings(const IniFile& ini, bool metric, Settings& settings);
 // Writes every key in the order the program has always written them.
 void WriteSettings(IniFile& ini, const Settings& settings);
 
+// The drive letters removable drives may be given, in order ("ABDE..."),
+// from the `driveletters` mask: bit 0 = A: ... bit 25 = Z:; C: never.
+std::string AllowedDriveLetters(uint32_t mask);
+
 // "80 90" -> 80 90 100 100 100 100: six numbers, each the leading decimal
 // value of a space-separated piece, 100 once the text has ended.
 std::array<int, kColumnCount> ParseColumnWidths(const std::string& text);

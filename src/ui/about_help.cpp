@@ -11,6 +11,11 @@
 #include "ui/app_info.h"
 #include "ui/artwork.h"
 
+// The help page is compiled into the static GUI library, whose resources are
+// not registered by themselves: the program (and every test that links the
+// library) registers them before the first page is shown.
+static void RegisterHelpResource() { Q_INIT_RESOURCE(korvane); }
+
 namespace korvane::ui {
 
 void ShowAbout(QWidget* parent) {
@@ -39,9 +44,10 @@ void ShowAbout(QWidget* parent) {
   dialog.exec();
 }
 
-void ShowHelp(QWidget* parent) {
+QTextBrowser* ShowHelp(QWidget* parent) {
   static QPointer<QTextBrowser> window;
   if (!window) {
+    RegisterHelpResource();
     window = new QTextBrowser(nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle("Korvane Help");
@@ -53,6 +59,7 @@ void ShowHelp(QWidget* parent) {
   window->show();
   window->raise();
   window->activateWindow();
+  return window;
 }
 
 }  // namespace korvane::ui

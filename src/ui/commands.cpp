@@ -96,9 +96,31 @@ void Commands::AfterOpen(PaneModel& pane) {
   NotePainted(pane);
 }
 
+void Commands::Perform(const RowAction& action) {
+  if (actionSink) {
+    actionSink(action);
+    return;
+  }
+  if (action.what == RowAction::What::Beep) {
+    QApplication::beep();
+    return;
+  }
+  const PaneState& pane = Active().state;
+  switch (action.what) {
+    case RowAction::What::View: ViewRow(settings_, pane, pane.cursor, action.mode); break;
+    case RowAction::What::Picture: ShowPictureOfRow(settings_, pane, pane.cursor, action.mode); break;
+    case RowAction::What::Gif: ShowGifOfRow(settings_, pane, pane.cursor); break;
+    default: break;
+  }
+}
+
 void Commands::OpenInto(bool opposite) {
   PaneModel& source = Active();
   if (!source.hasRows || !CursorRow(source)) return;
+  if (actionSink) {
+    actionSink({opposite ? RowAction::What::OpenOpposite : RowAction::What::Open, 0});
+    return;
+  }
   const int row = source.state.cursor;
   RunLong([this, opposite, row] {
     if (!opposite) {
@@ -124,14 +146,13 @@ void Commands::OpenRowOpposite() { OpenInto(true); }
 void Commands::F3() {
   const CatalogEntry* r = CursorRow(Active());
   if (r && OpensAsLocation(r->kind)) OpenInto(false);
-  else if (r && !busy_) ViewRow(settings_, Active().state, Active().state.cursor, kViewDefault);
+  else if (r && !busy_) Perform({RowAction::What::View, kViewDefault});
 }
 
 void Commands::F3Forth() {
   const CatalogEntry* r = CursorRow(Active());
   if (r && OpensAsLocation(r->kind)) OpenInto(false);
-  if (!r || OpensAsLocation(r->kind) || busy_) return;
-  ViewRow(settings_, Active().state, Active().state.cursor, IsDisFix128(r) ? kViewForth : kViewDefault);
+  else if (r && !busy_) Perform({RowAction::What::View, IsDisFix128(r) ? kViewForth : kViewDefault});
 }
 
 void Commands::FeedFileList() {
@@ -147,6 +168,7 @@ void Commands::Pc99Layout() {
 void Commands::F3Opposite() {
   const CatalogEntry* r = CursorRow(Active());
   if (r && OpensAsLocation(r->kind)) OpenInto(true);
+  else F3();
 }
 
 void Commands::Reread() {
@@ -205,7 +227,7 @@ void Commands::GoTo(const std::string& path, bool addToRecent) {
 void Commands::SelectDirectory() {
   if (busy_) return;
   std::string path = Active().startPath;
-  if (BrowseForFolder(window_, path)) GoTo(path, true);
+  if (BrowseForFolder(window_, path, paneList ? paneList(active_) : nullptr)) GoTo(path, true);
 }
 
 void Commands::TakeRecent(int n) {
@@ -235,7 +257,7 @@ void Commands::DoubleClick(int side, int y, int lineHeight, Qt::KeyboardModifier
   emit panesChanged();
   // Text and program rows go to a viewer window; everything else is opened
   // as a location.
-  if (action == DoubleClickAction::View) ViewRow(settings_, Active().state, Active().state.cursor, kViewDefault);
+  if (action == DoubleClickAction::View) Perform({RowAction::What::View, kViewDefault});
   else if (action == DoubleClickAction::Open) OpenInto(false);
   else if (action == DoubleClickAction::OpenOpposite) OpenInto(true);
 }
@@ -246,27 +268,25 @@ void Commands::F4() {
   const CatalogEntry* r = CursorRow(Active());
   if (!r) return;
   if (r->kind == kKindSubdir || r->kind == kKindUprdir || IsFloppyImageKind(r->kind) || r->kind == kKindPtImg)
-    QApplication::beep();
+    Perform({RowAction::What::Beep, 0});
   else if (!busy_)
-    ViewRow(settings_, Active().state, Active().state.cursor, kViewHex);
+    Perform({RowAction::What::View, kViewHex});
 }
 
 void Commands::F8(bool shift) {
   const CatalogEntry* r = CursorRow(Active());
-  if (r && !IsDisFix128(r)) QApplication::beep();
-  else if (r && !busy_)
-    ShowPictureOfRow(settings_, Active().state, Active().state.cursor, shift ? kPictureMyart512 : kPictureMyart256);
+  if (r && !IsDisFix128(r)) Perform({RowAction::What::Beep, 0});
+  else if (r && !busy_) Perform({RowAction::What::Picture, shift ? kPictureMyart512 : kPictureMyart256});
 }
 
 void Commands::F9(bool shift) {
   const CatalogEntry* r = CursorRow(Active());
   if (!r) return;
   const bool shown = shift ? r->kind == kKindProgram : (r->kind == kKindProgram || IsDisFix128(r));
-  if (!shown) QApplication::beep();
+  if (!shown) Perform({RowAction::What::Beep, 0});
   if (!shown || busy_) return;
-  const int row = Active().state.cursor;
-  if (r->kind == kKindProgram) ShowPictureOfRow(settings_, Active().state, row, shift ? kPictureCharset : kPictureTiArtist);
-  else ShowGifOfRow(settings_, Active().state, row);
+  if (r->kind == kKindProgram) Perform({RowAction::What::Picture, shift ? kPictureCharset : kPictureTiArtist});
+  else Perform({RowAction::What::Gif, 0});
 }
 
 }  // namespace korvane::ui

@@ -24,6 +24,16 @@ namespace korvane::ui {
 inline constexpr int kLeft = 0;
 inline constexpr int kRight = 1;
 
+// What a key or click asked to do with the cursor row: open it as a
+// location (in this pane or the other), show it in a text viewer or a
+// picture window in a view mode, show it as a GIF picture, or beep.
+struct RowAction {
+  enum class What { Open, OpenOpposite, View, Picture, Gif, Beep };
+  What what = What::Beep;
+  int mode = 0;  // view mode (View) or picture mode (Picture)
+  bool operator==(const RowAction&) const = default;
+};
+
 class Commands : public QObject {
   Q_OBJECT
 
@@ -41,6 +51,12 @@ class Commands : public QObject {
   // another long command runs.
   bool RunLong(const std::function<void()>& work);
 
+  // When set, row actions are handed here instead of being carried out
+  // (tests watch the key table with it).
+  std::function<void(const RowAction&)> actionSink;
+  // The list widget of a pane (the folder browser is centred on it).
+  std::function<QWidget*(int side)> paneList;
+
   // Path of the settings file (recent directories are written at once).
   void SetSettingsPath(const std::string& path) { settingsPath_ = path; }
   const std::string& SettingsPath() const { return settingsPath_; }
@@ -52,6 +68,8 @@ class Commands : public QObject {
   void OpenRow();
   void OpenRowOpposite();
   void F3();
+  // Ctrl+F3: a location row opens in the other pane; any other row is
+  // viewed as with F3.
   void F3Opposite();
   // Shift+F3: Forth blocks of a DIS/FIX 128 row, else as F3.
   void F3Forth();
@@ -120,6 +138,8 @@ class Commands : public QObject {
   void busyChanged(bool busy);
 
  private:
+  // Carries out a view or beep on the active pane's cursor row.
+  void Perform(const RowAction& action);
   // Runs a quick command on the model; refused while a long one runs.
   bool Quick(const std::function<void()>& work);
   // Opens the cursor row of the active pane in `target` (the active pane or
@@ -137,7 +157,7 @@ class Commands : public QObject {
   void AfterConversion();
   // A plain PC file on its way into a disk image, through the PC -> TI
   // dialog into the scratch file; `converted` gets the new file's
-  // attributes. Cancel in the dialog, or a failure, stops the copy.
+  // attributes. Cancel in the dialog skips the file; a failure stops the copy.
   DosConversion ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted);
 
   Settings& settings_;

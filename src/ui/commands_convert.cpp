@@ -91,9 +91,10 @@ DosConversion Commands::ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& 
                          ok = ConvertPcFileToTiFile(sourcePath, scratch, job, progress) &&
                               ReadConvertedRow(scratch, converted);
                        });
-  // Cancel means "not this file, and not the rest either", as Cancel in
-  // the overwrite question ends the batch; so does a reported failure.
-  return dialog.exec() == QDialog::Accepted && ok ? DosConversion::Converted : DosConversion::Stop;
+  // Cancel in the dialog skips this file and the copy goes on with the next
+  // row; a conversion that failed (and was reported) ends the batch.
+  if (dialog.exec() != QDialog::Accepted) return DosConversion::Skipped;
+  return ok ? DosConversion::Converted : DosConversion::Stop;
 }
 
 }  // namespace korvane::ui

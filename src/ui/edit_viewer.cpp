@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,6 +23,7 @@
 #include "platform/pc_file.h"
 #include "platform/reporter.h"
 #include "ui/find_replace.h"
+#include "ui/gui_reporter.h"
 #include "ui/viewer_print.h"
 #include "viewers/text_search.h"
 
@@ -220,7 +222,8 @@ void EditViewer::UpdateMenuState() {
   const bool selection = edit_->textCursor().hasSelection();
   const QMimeData* clip = QApplication::clipboard()->mimeData();
   const bool findText = !slots_.Slot(slot_).request.findWhat.isEmpty();
-  // New and Open have no action.
+  // New and Open have no action in this program: they stay greyed rather
+  // than offer a command that does nothing.
   for (int id : {kViewerNew, kViewerOpen})
     actions_[id]->setEnabled(false);
   actions_[kViewerSave]->setEnabled(edit_->document()->isModified());
@@ -317,6 +320,9 @@ bool EditViewer::SaveTo(const QString& path) {
     ReportError(kErrWriteFile, path.toStdString());
     return false;
   }
+  // The saved text goes back into the control as it was written, which
+  // also returns the caret to the start.
+  edit_->setPlainText(edit_->toPlainText());
   edit_->document()->setModified(false);
   return true;
 }
@@ -326,16 +332,18 @@ bool EditViewer::SaveAs() {
   if (folder.isEmpty()) folder = QDir::currentPath();
   const QString path = chooseSavePath(this, folder, ProposedSaveName(slots_.Slot(slot_).tiName));
   if (path.isEmpty()) return false;
+  // The next Save As starts in the folder chosen now, saved or not; a file
+  // that could not be written keeps the previous file name.
+  folder = QFileInfo(path).absolutePath();
   if (!SaveTo(path)) return false;
   fileName_ = path;
   setWindowTitle(QString::fromStdString(fmt::sprintf("%s - %s", "Korvane", path.toStdString())));
-  folder = QFileInfo(path).absolutePath();
   return true;
 }
 
 bool EditViewer::MayClose() {
   if (!edit_->document()->isModified()) return true;
-  const Answer a = CurrentReporter().Ask(
+  const Answer a = AskWithWarning(
       "Korvane", fmt::sprintf("Save current changes? %s", fileName_.toStdString()), Buttons::YesNoCancel);
   if (a == Answer::No) return true;
   if (a != Answer::Yes) return false;
@@ -355,6 +363,11 @@ void EditViewer::moveEvent(QMoveEvent* event) {
 void EditViewer::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (slot_ >= 0 && isVisible()) slots_.Follow(slot_, this);
+}
+
+void EditViewer::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (slot_ >= 0 && !event->spontaneous()) slots_.Shown(slot_, this, false);
 }
 
 void EditViewer::focusInEvent(QFocusEvent* event) {

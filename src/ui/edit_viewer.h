@@ -80,6 +80,7 @@ class EditViewer : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:

@@ -31,6 +31,14 @@ void GuiReporter::ShowError(const std::string& text) {
 }
 
 Answer GuiReporter::Ask(const std::string& caption, const std::string& text, Buttons buttons) {
+  return AskWith(false, caption, text, buttons);
+}
+
+Answer GuiReporter::AskWarning(const std::string& caption, const std::string& text, Buttons buttons) {
+  return AskWith(true, caption, text, buttons);
+}
+
+Answer GuiReporter::AskWith(bool warning, const std::string& caption, const std::string& text, Buttons buttons) {
   NormalCursor cursor;
   QMessageBox::StandardButtons set;
   switch (buttons) {
@@ -43,7 +51,9 @@ Answer GuiReporter::Ask(const std::string& caption, const std::string& text, But
       break;
     case Buttons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
   }
-  const QMessageBox::Icon icon = caption == "ERROR" ? QMessageBox::Critical : QMessageBox::Question;
+  const QMessageBox::Icon icon = caption == "ERROR" ? QMessageBox::Critical
+                                 : warning         ? QMessageBox::Warning
+                                                   : QMessageBox::Question;
   QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), set, parent_);
   if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) all->setText("All");
   switch (box.exec()) {
@@ -53,6 +63,11 @@ Answer GuiReporter::Ask(const std::string& caption, const std::string& text, But
     case QMessageBox::YesToAll: return Answer::All;
     default: return Answer::Cancel;
   }
+}
+
+Answer AskWithWarning(const std::string& caption, const std::string& text, Buttons buttons) {
+  if (auto* gui = dynamic_cast<GuiReporter*>(&CurrentReporter())) return gui->AskWarning(caption, text, buttons);
+  return CurrentReporter().Ask(caption, text, buttons);
 }
 
 void GuiReporter::ShowMessage(const std::string& caption, const std::string& text) {

@@ -4,18 +4,22 @@
 // written back at the end.
 #include <QApplication>
 #include <QLocale>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "catalog/header.h"
 #include "platform/ini_file.h"
 #include "platform/settings.h"
+#include "ui/command_ids.h"
 #include "ui/folder_browser.h"
 #include "ui/gui_reporter.h"
 #include "ui/main_window.h"
+#include "ui/viewer_print.h"
 #include "ui/viewer_screenshots.h"
 
 using namespace korvane;
@@ -54,7 +58,7 @@ int main(int argc, char** argv) {
   IniFile ini;
   ini.Load(settingsPath);
   Settings settings;
-  ReadSettings(ini, QLocale().measurementSystem() == QLocale::MetricSystem, settings);
+  ReadSettings(ini, LocaleMeasuresMetric(QLocale()), settings);
   const ScreenGeometry screens = Screens();
   MakePlacementVisible(settings.window, screens);
   for (Placement& viewer : settings.viewers) MakePlacementVisible(viewer, screens);
@@ -102,9 +106,29 @@ int main(int argc, char** argv) {
       });
     }
 
+    // Used by scripts/screenshot.sh: with the help window, a viewer and the
+    // Configuration dialog open, the main window is closed; the run must
+    // end by itself and write the settings.
+    const char* exitCheck = std::getenv("KORVANE_EXIT_CHECK");
+    if (exitCheck && *exitCheck) {
+      QTimer::singleShot(2500, &window, [&window] {
+        window.Actions(kCmdHelp).front()->trigger();
+        window.Actions(kCmdFeedFileList).front()->trigger();
+        QTimer::singleShot(1000, &window, [&window] { window.close(); });
+        window.Actions(kCmdOptions).front()->trigger();  // modal until the run ends
+      });
+    }
+
     code = QApplication::exec();
     window.StoreSettings();
     reporter.SetParent(nullptr);
+    // Help and viewer windows still open end with the run, unasked. Deleting
+    // one window may delete others it owns: each is looked at through a
+    // guard.
+    std::vector<QPointer<QWidget>> others;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top != &window && !top->parentWidget()) others.emplace_back(top);
+    for (const QPointer<QWidget>& other : others) delete other.data();
   }
 
   // Other keys (recent directories, conversion sections) may have been

@@ -1,7 +1,9 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -26,7 +28,9 @@ constexpr int kCentreBarWidth = 8;
 constexpr int kSplashMinimumMs = 1000;
 constexpr int kTickMs = 500;
 
-// The splash picture: a frameless top-most window that a click closes.
+// The splash picture: a frameless top-most window that a click closes. It
+// also closes when a dialog or message box is shown (the error boxes of the
+// first read come while it may still be up), so it never covers one.
 class Splash : public QLabel {
  public:
   explicit Splash(QWidget* owner) : QLabel(owner, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -34,10 +38,15 @@ class Splash : public QLabel {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setPixmap(SplashPicture());
     adjustSize();
+    qApp->installEventFilter(this);
   }
 
  protected:
   void mousePressEvent(QMouseEvent*) override { close(); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched) && isVisible()) close();
+    return false;
+  }
 };
 
 }  // namespace
@@ -63,6 +72,8 @@ MainWindow::MainWindow(Settings& settings, const std::string& settingsPath, cons
   commands_->Pane(kRight).state.locationPath = rightPath;
   connect(commands_, &Commands::panesChanged, this, &MainWindow::RefreshPanes);
   connect(commands_, &Commands::busyChanged, this, &MainWindow::OnBusyChanged);
+  // The folder browser is centred on the active pane's list.
+  commands_->paneList = [this](int side) -> QWidget* { return views_[side] ? views_[side]->viewport() : nullptr; };
 
   BuildToolbar();
   BuildPanes();
@@ -200,6 +211,15 @@ void MainWindow::StoreSettings() {
   settings_.sortBy = left.state.sortKey;
   settings_.defaultPathLeft = left.startPath;
   settings_.defaultPathRight = commands_->Pane(kRight).startPath;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  // Help and viewer windows have no owner and are not asked: the program
+  // ends with its main window, and the settings are written then.
+  // exit(), not quit(): quit() would first ask every window to close, and a
+  // viewer with changed text would ask its question.
+  if (event->isAccepted()) QCoreApplication::exit(0);
 }
 
 bool MainWindow::focusNextPrevChild(bool) { return false; }  // Tab switches panes

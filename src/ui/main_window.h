@@ -63,11 +63,16 @@ class MainWindow : public QMainWindow {
   QMenu* PopupAt(const QPoint& windowPoint);
   // Recreates fonts and colours after the Configuration dialog changed them.
   void ApplyLook();
-  // Shows the splash picture for at least a second.
+  // Shows the splash picture for at least a second; it also goes as soon as
+  // any dialog or message box comes up, so that it never hides one.
   void ShowSplash();
+  bool SplashShown() const { return !splash_.isNull() && splash_->isVisible(); }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing the main window ends the program, whatever other windows (help,
+  // viewers) are still open.
+  void closeEvent(QCloseEvent* event) override;
   bool focusNextPrevChild(bool next) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 

@@ -30,7 +30,7 @@ OperationDialog::OperationDialog(QWidget* parent, const Options& o)
 
 void OperationDialog::SetFieldFilter(std::function<std::string(const std::string&)> filter) {
   if (!field_ || !filter) return;
-  field_->setText(QString::fromStdString(filter(field_->text().toStdString())));
+  // The proposed text stays as it is: the filter applies to what is typed.
   KeepFiltered(field_, std::move(filter));
 }
 

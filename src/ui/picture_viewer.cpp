@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QShowEvent>
 
 #include "catalog/errors.h"
 #include "ui/edit_viewer.h"
@@ -108,6 +109,12 @@ void PictureViewer::contextMenuEvent(QContextMenuEvent* event) {
 void PictureViewer::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   if (slot_ >= 0 && isVisible()) slots_.Follow(slot_, this);
+}
+
+void PictureViewer::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The picture gives the size; the slot takes it from the first show on.
+  if (slot_ >= 0 && !event->spontaneous()) slots_.Shown(slot_, this, true);
 }
 
 void PictureViewer::resizeEvent(QResizeEvent* event) {

@@ -46,6 +46,7 @@ class PictureViewer : public QWidget {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   explicit PictureViewer(ViewerSlots& pool);

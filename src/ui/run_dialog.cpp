@@ -1,11 +1,14 @@
 #include "ui/run_dialog.h"
 
+#include <memory>
+
 #include <QBoxLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace korvane::ui {
 
@@ -54,12 +57,33 @@ void RunDialog::reject() {
 
 void KeepFiltered(QLineEdit* field, std::function<std::string(const std::string&)> filter) {
   if (!filter) return;
-  QObject::connect(field, &QLineEdit::textEdited, field, [field, filter](const QString& typed) {
-    const QString kept = QString::fromStdString(filter(typed.toStdString()));
-    if (kept == typed) return;
-    const int cursor = field->cursorPosition() - static_cast<int>(typed.size() - kept.size());
-    field->setText(kept);
-    field->setCursorPosition(std::max(0, cursor));
+  // The longest text the filter lets through, found from a long run of a
+  // letter that every field takes.
+  const qsizetype limit = static_cast<qsizetype>(filter(std::string(4096, 'A')).size());
+  // The field's last two texts, whichever of the change and edit signals
+  // comes first: the text before an edit is the one before `typed`.
+  auto texts = std::make_shared<std::pair<QString, QString>>(QString(), field->text());
+  QObject::connect(field, &QLineEdit::textChanged, field, [texts](const QString& text) {
+    texts->first = texts->second;
+    texts->second = text;
+  });
+  QObject::connect(field, &QLineEdit::textEdited, field, [field, filter, texts, limit](const QString& typed) {
+    // The new characters end at the cursor; what follows them, and what
+    // precedes them, is the old text.
+    const QString old = texts->second == typed ? texts->first : texts->second;
+    const qsizetype end = std::clamp<qsizetype>(field->cursorPosition(), 0, typed.size());
+    qsizetype tail = std::min(typed.size() - end, old.size());
+    if (typed.right(tail) != old.right(tail)) tail = 0;
+    qsizetype head = 0;
+    const qsizetype headMax = std::min(end, old.size() - tail);
+    while (head < headMax && old[head] == typed[head]) ++head;
+    QString added = QString::fromStdString(filter(typed.mid(head, typed.size() - head - tail).toStdString()));
+    const qsizetype kept = typed.size() - (typed.size() - head - tail);  // old characters still there
+    if (kept + added.size() > limit) added.truncate(std::max<qsizetype>(0, limit - kept));
+    const QString result = typed.left(head) + added + typed.right(tail);
+    if (result == typed) return;
+    field->setText(result);
+    field->setCursorPosition(static_cast<int>(head + added.size()));
   });
 }
 

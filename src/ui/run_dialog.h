@@ -48,9 +48,11 @@ class RunDialog : public QDialog {
   bool running_ = false;
 };
 
-// Keeps a field's text to what `filter` leaves of it after every edit:
-// refused characters never appear and the cursor stays where the user typed.
-// A text set by the program is left as it is.
+// Filters what the user types or pastes into a field: refused characters
+// of the new text never appear, and the field grows no longer than the
+// filter's length allows; the cursor stays where the user typed. The text
+// already in the field, and a text set by the program, are left as they
+// are (a proposed name with a blank keeps its blank).
 void KeepFiltered(QLineEdit* field, std::function<std::string(const std::string&)> filter);
 
 }  // namespace korvane::ui

@@ -30,7 +30,7 @@ const CatalogEntry* RowAt(const PaneState& pane, int row) {
 
 EditViewer* OpenText(Settings& settings) {
   if (!BoundPrintMargins())
-    BindPrintMargins(&settings.margins, QLocale().measurementSystem() == QLocale::MetricSystem);
+    BindPrintMargins(&settings.margins, LocaleMeasuresMetric(QLocale()));
   return EditViewer::Open(SharedViewerSlots(settings), ListFont(settings));
 }
 

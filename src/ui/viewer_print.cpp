@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 
@@ -152,14 +153,34 @@ PageMargins CurrentMargins() {
 void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast,
                      const QString& fileName) {
   QPrinter& printer = SharedPrinter();
+  PrepareRangeForDialog(printer, selectionFirst >= 0);
   QPrintDialog dialog(&printer, parent);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionFirst >= 0);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
   if (dialog.exec() != QDialog::Accepted) return;
+  PrintJob job = JobFromPrinter(printer, selectionFirst, selectionLast);
+  // The copies are laid out here, so the printer makes one of each page.
+  printer.setCopyCount(1);
+  // The busy cursor still lets Cancel in the abort dialog be clicked.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  PrintAbortDialog abort(fileName, parent);
+  PrintText(printer, lines, CurrentMargins(), gMetric, job, abort);
+  QApplication::restoreOverrideCursor();
+  printer.setCopyCount(job.copies);
+}
+
+void PrepareRangeForDialog(QPrinter& printer, bool hasSelection) {
+  // The printer is shared by all viewers: a "Selection" chosen in one
+  // viewer must not print a selection that another viewer does not have.
+  if (!hasSelection && printer.printRange() == QPrinter::Selection) printer.setPrintRange(QPrinter::AllPages);
+}
+
+PrintJob JobFromPrinter(const QPrinter& printer, int selectionFirst, int selectionLast) {
   PrintJob job;
   switch (printer.printRange()) {
     case QPrinter::Selection:
+      if (selectionFirst < 0) break;  // no selection: all
       job.range = PrintRange::Selection;
       job.selectionFirstLine = selectionFirst;
       job.selectionLastLine = selectionLast;
@@ -171,16 +192,15 @@ void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFir
       break;
     default: break;
   }
-  // The copies are laid out here, so the printer makes one of each page.
   job.copies = printer.copyCount();
   job.collate = printer.collateCopies();
-  printer.setCopyCount(1);
-  // The busy cursor still lets Cancel in the abort dialog be clicked.
-  QApplication::setOverrideCursor(Qt::BusyCursor);
-  PrintAbortDialog abort(fileName, parent);
-  PrintText(printer, lines, CurrentMargins(), gMetric, job, abort);
-  QApplication::restoreOverrideCursor();
-  printer.setCopyCount(job.copies);
+  return job;
+}
+
+bool LocaleMeasuresMetric(const QLocale& locale) {
+  // The C (POSIX) locale names no country: like an unknown one it gets the
+  // US margins, although Qt reports it as metric.
+  return locale.language() != QLocale::C && locale.measurementSystem() == QLocale::MetricSystem;
 }
 
 void ChoosePrinter(QWidget* parent) {

@@ -12,6 +12,7 @@
 #include "platform/settings.h"
 
 class QFont;
+class QLocale;
 class QPrinter;
 class QWidget;
 
@@ -83,6 +84,18 @@ namespace korvane::ui {
 void PrintWithDialog(QWidget* parent, const QStringList& lines, int selectionFirst, int selectionLast,
                      const QString& fileName);
 void ChoosePrinter(QWidget* parent);
+
+// Before the print dialog opens: a "Selection" range left on the shared
+// printer by another viewer becomes "All" when this viewer has no selection.
+void PrepareRangeForDialog(QPrinter& printer, bool hasSelection);
+// The job the print dialog chose on `printer`; "Selection" without a
+// selection (-1) prints all.
+PrintJob JobFromPrinter(const QPrinter& printer, int selectionFirst, int selectionLast);
+
+// Whether the page margins are kept in hundredths of a millimetre: a metric
+// locale; the US, other non-metric and unknown locales (C, POSIX) use
+// thousandths of an inch.
+bool LocaleMeasuresMetric(const QLocale& locale);
 void SetUpPage(QWidget* parent);
 
 }  // namespace korvane::ui

@@ -2,6 +2,8 @@
 
 #include "catalog/errors.h"
 
+#include <algorithm>
+
 namespace korvane::ui {
 
 int ViewerSlots::Take(QWidget* window) {
@@ -35,18 +37,29 @@ int ViewerSlots::OpenCount() const {
 }
 
 void ViewerSlots::Place(int slot, QWidget* window, bool keepSize) {
-  const Placement& p = PlacementOf(slot);
+  // A copy: moving the window records its placement again.
+  const Placement p = PlacementOf(slot);
   if (p.left != kUseDefaultPosition && p.top != kUseDefaultPosition) window->move(p.left, p.top);
-  if (!keepSize && p.width > 0 && p.height > 0) window->resize(p.width, p.height);
+  if (keepSize || p.width <= 0 || p.height <= 0) return;
+  // The placement is the outer size; the frame the window system draws
+  // around the window is taken off for its inside.
+  const QSize frame = window->frameGeometry().size() - window->size();
+  window->resize(std::max(1, p.width - frame.width()), std::max(1, p.height - frame.height()));
 }
 
 void ViewerSlots::Follow(int slot, const QWidget* window) {
   if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
   Placement& p = PlacementOf(slot);
-  p.left = window->x();
-  p.top = window->y();
-  p.width = window->width();
-  p.height = window->height();
+  const QRect outer = window->frameGeometry();
+  p.left = outer.x();
+  p.top = outer.y();
+  p.width = outer.width();
+  p.height = outer.height();
+}
+
+void ViewerSlots::Shown(int slot, QWidget* window, bool keepSize) {
+  Place(slot, window, keepSize);
+  Follow(slot, window);
 }
 
 ViewerSlots& SharedViewerSlots(Settings& settings) {

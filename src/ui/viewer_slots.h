@@ -53,11 +53,16 @@ class ViewerSlots {
   ViewerSlot& Slot(int slot) { return slots_[Index(slot)]; }
   Placement& PlacementOf(int slot) { return placements_[Index(slot)]; }
 
-  // Applies the slot's placement to a window about to be shown: its position,
-  // and its size unless `keepSize`.
+  // Applies the slot's placement to a window: its position, and its outer
+  // size unless `keepSize`.
   void Place(int slot, QWidget* window, bool keepSize = false);
-  // Records the window's position and size (its normal, not maximised, state).
+  // Records the window's position and outer size, frame included (its
+  // normal, not maximised, state).
   void Follow(int slot, const QWidget* window);
+  // On a window's first show, once the window system knows its frame:
+  // places it again and records where it stands (a picture window's first
+  // size is its picture's).
+  void Shown(int slot, QWidget* window, bool keepSize);
 
  private:
   static size_t Index(int slot) { return static_cast<size_t>(slot < 0 ? 0 : slot >= kViewerSlots ? kViewerSlots - 1 : slot); }

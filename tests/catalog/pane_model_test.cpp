@@ -274,5 +274,20 @@ TEST(PaneModelRead, GotoRootReadsTheStartPathAndReportsAMissingOneOnce) {
   EXPECT_TRUE(m.hasRows);
 }
 
+TEST(PaneModelRead, AFailedFirstReadLeavesThePaneWithoutAList) {
+  test::TempDir dir;
+  test::RecordingReporter reporter;
+  PaneModel m;
+  m.state.locationPath = dir.path() + "/missing";
+  EXPECT_FALSE(FirstRead(m));
+  EXPECT_EQ(reporter.errors.size(), 1u);
+  EXPECT_FALSE(m.hasRows) << "no list: the commands that need rows stay off";
+  // A readable start has its list even when it is empty.
+  PaneModel empty;
+  empty.state.locationPath = dir.path();
+  EXPECT_TRUE(FirstRead(empty));
+  EXPECT_TRUE(empty.hasRows);
+}
+
 }  // namespace
 }  // namespace korvane

@@ -238,6 +238,25 @@ TEST(FileCommands, RenameRewritesV9t9NameAndVolumeButNeverClobbers) {
   EXPECT_TRUE(reporter.errors.empty());
 }
 
+TEST(FileCommands, RenameOffersAPcNameAsItIsAndKeepsItWhenNotEdited) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  dir.Write("my file.txt", Bytes{'h', 'i'});
+  PaneState pc = OpenDir(dir.path());
+  pc.cursor = IndexOf(pc, "my file.txt");
+  const CatalogEntry row = pc.rows[static_cast<size_t>(pc.cursor)];
+  EXPECT_EQ(RenameField(row), "my file.txt");
+  // Rename pressed without editing: the file keeps its name.
+  ASSERT_TRUE(RenameRow(pc, RenameField(row)));
+  EXPECT_TRUE(PathExists(dir.path() + "/my file.txt"));
+  EXPECT_FALSE(PathExists(dir.path() + "/myfile.txt"));
+  // Typed keys are still filtered, and no path can be made.
+  EXPECT_EQ(FilterRenameInput(row, "a b"), "ab");
+  EXPECT_FALSE(RenameRow(pc, "../x"));
+  EXPECT_TRUE(PathExists(dir.path() + "/my file.txt"));
+  EXPECT_EQ(reporter.errors.size(), 1u);
+}
+
 TEST(FileCommands, SetAttributesChangesOnlyTheStatusByteOfTheHeader) {
   test::RecordingReporter reporter;
   test::TempDir dir;

@@ -95,6 +95,20 @@ TEST(PcExtension, IsTheLastDotOnInLowerCase) {
   EXPECT_EQ(PcExtension("noext"), "");
 }
 
+TEST(TiPcLookup, TakesLinesAsAHandWrittenSettingsFileHoldsThem) {
+  // Blanks around "=" and after the comma, as people write them (the
+  // PC -> TI section skips blanks after its comma too), and a long section:
+  // a line far past the first 512 characters is still found, never a line
+  // cut short into another record length.
+  std::vector<std::string> lines(40, "DIS/FIX128 = arc , binary");
+  lines.push_back("DIS/VAR80 = txt , AddCrLf");
+  TiPcDefaults d = LookupTiPcDefaults(lines, kKindDisVar, 80);
+  EXPECT_EQ(d.method, kTiPcAddCrLf);
+  EXPECT_EQ(d.extension, ".txt");
+  d = LookupTiPcDefaults({"DIS/VAR8"}, kKindDisVar, 8);
+  EXPECT_EQ(d.extension, "") << "a line without a value is passed over";
+}
+
 TEST(ConversionSections, AreReadFromAFileWrittenOnWindows) {
   test::TempDir dir;
   const std::string text =

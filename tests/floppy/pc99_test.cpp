@@ -362,6 +362,8 @@ TEST_F(Pc99Files, TheCommandChecksItsDestinationAndAsksBeforeOverwriting) {
   EXPECT_EQ(RunPc99Conversion(source, destination, NoProgress()), 2);
   ASSERT_EQ(reporter_.questions.size(), 2u);
   EXPECT_EQ(reporter_.questions[0].text, "DSK image <TRACKS> allready exist. Overwrite?");
+  // The copy commands' overwrite question, so the desktop program offers All.
+  EXPECT_EQ(reporter_.questions[0].caption, "Overwrite file(s)");
   EXPECT_EQ(test::ReadFile(to + "/a.pc99"), (Bytes{1, 2, 3}));
   EXPECT_EQ(test::ReadFile(to + "/b.pc99"), disk);
   EXPECT_EQ(test::ReadFile(to + "/c.pc99"), disk);

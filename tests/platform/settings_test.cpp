@@ -56,6 +56,46 @@ TEST(Settings, ReadingRulesForColumnsDrivesPlacementAndTexts) {
   EXPECT_EQ(FormatColumnWidths({100, 100, 60, 120, 40, 40}), "100 100 60 120 40 40");
 }
 
+TEST(Settings, ADamagedListFontFallsBackToTheDefaultAndIsWrittenBackSo) {
+  // 0 would ask for the font system's own size and weight: a 6-pixel or
+  // hair-thin list that was then saved again.
+  for (const char* text : {"[Korvane]\nfheight=0\nfweight=0\n", "[Korvane]\nfheight=-3\nfweight=5000\n",
+                           "[Korvane]\nfheight=-2147483648\nfweight=-400\n", "[Korvane]\nfheight=x\nfweight=\n"}) {
+    Settings s;
+    ReadSettings(Parse(text), false, s);
+    EXPECT_EQ(s.fontHeight, -12) << text;
+    EXPECT_EQ(s.fontWeight, 400) << text;
+    IniFile out;
+    WriteSettings(out, s);
+    EXPECT_EQ(out.GetString(kSettingsSection, "fheight", ""), "-12");
+    EXPECT_EQ(out.GetString(kSettingsSection, "fweight", ""), "400");
+  }
+  // What the font chooser gives stays: a bold 18-point font, a positive
+  // (cell) height, a thin weight.
+  Settings s;
+  ReadSettings(Parse("[Korvane]\nfheight=-24\nfweight=700\n"), false, s);
+  EXPECT_EQ(s.fontHeight, -24);
+  EXPECT_EQ(s.fontWeight, 700);
+  ReadSettings(Parse("[Korvane]\nfheight=11\nfweight=100\n"), false, s);
+  EXPECT_EQ(s.fontHeight, 11);
+  EXPECT_EQ(s.fontWeight, 100);
+}
+
+TEST(Settings, TheDriveBoxesGiveTheLettersRemovableDrivesMayGet) {
+  EXPECT_EQ(AllowedDriveLetters(0x3FFFFFF), "ABDEFGHIJKLMNOPQRSTUVWXYZ");
+  EXPECT_EQ(AllowedDriveLetters(0), "");
+  Settings s;
+  ReadSettings(Parse("[Korvane]\ndriveletters=-1\n"), false, s);  // C: never, nothing past Z:
+  EXPECT_EQ(AllowedDriveLetters(s.driveLetters), "ABDEFGHIJKLMNOPQRSTUVWXYZ");
+  // A box switched in the dialog is kept in the file and read back.
+  s.driveLetters = (1u << 4) | (1u << 25);
+  IniFile ini;
+  WriteSettings(ini, s);
+  Settings back;
+  ReadSettings(ini, false, back);
+  EXPECT_EQ(AllowedDriveLetters(back.driveLetters), "EZ");
+}
+
 TEST(Settings, OffScreenPlacementIsCentredOnThePrimaryScreen) {
   const ScreenGeometry single{0, 0, 1920, 1080, 1920, 1050};
   Placement p{5000, 100, 600, 232};

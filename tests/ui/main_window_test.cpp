@@ -3,6 +3,12 @@
 // while a long one runs, and the Configuration dialog's switches.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTextBrowser>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -20,6 +26,8 @@
 #include "ui/config_dialog.h"
 #include "ui/main_window.h"
 #include "ui/menu_rules.h"
+#include "ui/about_help.h"
+#include "ui/folder_browser.h"
 
 using namespace korvane;
 using namespace korvane::ui;
@@ -158,6 +166,77 @@ class MainWindowTest : public QObject {
     QVERIFY(reporter_->errors.empty());
   }
 
+  // F3, F4, F8, F9 and Enter on every row kind, each with no modifier, Shift
+  // and Ctrl. The expectation is the key table written out as its rules:
+  // view modes 0 text, 2 hex, 7 Forth; picture modes 3 TI-Artist, 4 and 5
+  // MYART, 6 character set. Shift counts only without Ctrl.
+  void viewKeysFollowTheKeyTableForEveryRowKindAndModifier() {
+    using W = RowAction::What;
+    struct RowCase {
+      uint16_t kind;
+      uint16_t recordLength;
+    };
+    std::vector<RowCase> rows;
+    for (uint16_t kind = kKindVolume; kind <= kKindDos; ++kind) rows.push_back({kind, 80});
+    rows.push_back({kKindDisFix, 128});
+    rows.push_back({kKindIntFix, 128});
+    rows.push_back({kKindProgram, 0});
+    auto opensByF3 = [](int k) {
+      return k == 6 || k == 7 || k == 9 || k == 10 || k == 11 || k == 12 || k == 13 || k == 15 || k == 16;
+    };
+    auto beepsOnF4 = [](int k) { return k == 6 || k == 7 || k == 9 || k == 10 || k == 11 || k == 12; };
+    auto expected = [&](int key, Qt::KeyboardModifiers m, const RowCase& r) -> RowAction {
+      const bool ctrl = m & Qt::ControlModifier;
+      const bool shift = (m & Qt::ShiftModifier) && !ctrl;
+      const bool disFix128 = r.kind == kKindDisFix && r.recordLength == 128;
+      const bool program = r.kind == kKindProgram;
+      switch (key) {
+        case Qt::Key_F3:
+          if (opensByF3(r.kind)) return {ctrl ? W::OpenOpposite : W::Open, 0};
+          return {W::View, shift && disFix128 ? 7 : 0};
+        case Qt::Key_F4: return beepsOnF4(r.kind) ? RowAction{W::Beep, 0} : RowAction{W::View, 2};
+        case Qt::Key_F8: return disFix128 ? RowAction{W::Picture, shift ? 5 : 4} : RowAction{W::Beep, 0};
+        case Qt::Key_F9:
+          if (shift) return program ? RowAction{W::Picture, 6} : RowAction{W::Beep, 0};
+          if (program) return {W::Picture, 3};
+          return disFix128 ? RowAction{W::Gif, 0} : RowAction{W::Beep, 0};
+        default: return {ctrl ? W::OpenOpposite : W::Open, 0};  // Enter
+      }
+    };
+
+    auto w = Open(dir_->path());
+    std::vector<RowAction> seen;
+    w->Cmds().actionSink = [&seen](const RowAction& a) { seen.push_back(a); };
+    int checked = 0;
+    for (const RowCase& r : rows) {
+      for (int key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F8, Qt::Key_F9, Qt::Key_Return}) {
+        for (Qt::KeyboardModifiers m : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier),
+                                        Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+          CatalogEntry row;
+          row.kind = r.kind;
+          row.recordLength = r.recordLength;
+          row.sourceName = row.tiName = "ROW";
+          Left(*w).state.rows = {row};
+          Left(*w).state.cursor = 0;
+          seen.clear();
+          QTest::keyClick(w.get(), static_cast<Qt::Key>(key), m);
+          const RowAction want = expected(key, m, r);
+          const QByteArray what = QString("kind %1/%2, key %3, modifiers %4: got %5 actions, first %6/%7, want %8/%9")
+                                      .arg(r.kind).arg(r.recordLength).arg(QKeySequence(key).toString())
+                                      .arg(static_cast<int>(m)).arg(seen.size())
+                                      .arg(seen.empty() ? -1 : static_cast<int>(seen[0].what))
+                                      .arg(seen.empty() ? -1 : seen[0].mode)
+                                      .arg(static_cast<int>(want.what)).arg(want.mode)
+                                      .toUtf8();
+          QVERIFY2(seen.size() == 1 && seen[0] == want, what.constData());
+          ++checked;
+        }
+      }
+    }
+    QCOMPARE(checked, 21 * 5 * 3);
+    QCOMPARE(w->Cmds().Pane(kRight).state.RowCount(), 3);  // nothing was really opened
+  }
+
   void menuItemsAreGreyedByTheCursorRow() {
     auto w = Open(dir_->path());
     QVERIFY(Enabled(*w, kCmdOpenRow));  // SUBDIR
@@ -233,6 +312,116 @@ class MainWindowTest : public QObject {
     QVERIFY(QString::fromStdString(reporter_->errors[0]).contains("gone"));
     QTest::keyClick(w.get(), Qt::Key_Down);
     QCOMPARE(Left(*w).state.cursor, 0);
+    // The pane has no list: everything that works on rows is greyed, the
+    // rest stays.
+    for (int id : {kCmdViewFile, kCmdInfo, kCmdFeedFileList, kCmdMark, kCmdMarkAll, kCmdViewHex, kCmdCopy})
+      QVERIFY2(!Enabled(*w, id), QByteArray::number(id).constData());
+    QVERIFY(Enabled(*w, kCmdSelectDirectory));
+    QVERIFY(Enabled(*w, kCmdOptions));
+    QCOMPARE(w->StatusLineOf(kLeft)->text(), QString());
+  }
+
+  void theSplashGivesWayToTheFirstMessageBox() {
+    auto w = Open(dir_->path());
+    w->ShowSplash();
+    QVERIFY(w->SplashShown());
+    bool splashDuringBox = true;
+    QTimer::singleShot(100, [&] {
+      splashDuringBox = w->SplashShown();
+      if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    QMessageBox::critical(w.get(), "ERROR", "Can't read directory <gone>");
+    QVERIFY(!splashDuringBox);
+  }
+
+  void helpShowsTheKeyList() {
+    QTextBrowser* help = ShowHelp(nullptr);
+    QVERIFY(help);
+    const QString text = help->toPlainText();
+    QVERIFY2(text.contains("Keys") && text.contains("Shift+F3"), qPrintable(text.left(200)));
+    help->close();
+  }
+
+  // Exit with the help window and a viewer open ends the run at once (the
+  // program writes its settings when the loop ends).
+  void closingTheMainWindowEndsTheRunWithOtherWindowsOpen() {
+    auto w = Open(dir_->path());
+    bool ranOut = false;
+    QTimer::singleShot(0, w.get(), [&] {
+      w->Actions(kCmdHelp).front()->trigger();
+      w->Actions(kCmdFeedFileList).front()->trigger();
+      QTimer::singleShot(100, w.get(), [&] { w->close(); });
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [&] {
+      ranOut = true;
+      QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    const int code = QApplication::exec();
+    guard.stop();
+    QVERIFY2(!ranOut, "the run went on after its main window closed");
+    QCOMPARE(code, 0);
+    QVERIFY(reporter_->errors.empty());
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top != w.get() && top->isVisible() && !qobject_cast<QMenu*>(top)) top->close();
+  }
+
+  void renameOffersThePcNameAsItIs() {
+    dir_->Write("my file.txt", {'x'});
+    auto w = Open(dir_->path());
+    int row = -1;
+    for (int i = 0; i < Left(*w).state.RowCount(); ++i)
+      if (Left(*w).state.rows[static_cast<size_t>(i)].sourceName == "my file.txt") row = i;
+    QVERIFY(row >= 0);
+    Left(*w).state.cursor = row;
+    QString offered, afterTyping;
+    QTimer::singleShot(50, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      QVERIFY(dialog);
+      QLineEdit* field = dialog->findChild<QLineEdit*>();
+      QVERIFY(field);
+      offered = field->text();
+      field->setCursorPosition(2);  // after "my": the blank already there stays
+      QTest::keyClicks(field, "b c");
+      afterTyping = field->text();
+      field->setText(offered);
+      for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == "Rename") b->click();
+    });
+    QTest::keyClick(w.get(), Qt::Key_F6);
+    QCOMPARE(offered, QString("my file.txt"));
+    QCOMPARE(afterTyping, QString("mybc file.txt"));
+    struct stat st;
+    QVERIFY(stat((dir_->path() + "/my file.txt").c_str(), &st) == 0);
+    QVERIFY(stat((dir_->path() + "/myfile.txt").c_str(), &st) != 0);
+  }
+
+  void folderBrowserIsCentredOnTheActivePaneAndNamesTheSelection() {
+    auto w = Open(dir_->path());
+    QWidget* list = w->View(kRight)->viewport();
+    w->Cmds().Activate(kRight);
+    QPoint centre, listCentre = list->mapToGlobal(list->rect().center());
+    QString startFolder, status;
+    QTimer::singleShot(100, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      centre = dialog->frameGeometry().center();
+      QLabel* label = dialog->findChild<QLabel*>("status");
+      QVERIFY(label);
+      status = label->text();
+      dialog->reject();
+    });
+    std::string path = dir_->path() + "/SUB";
+    QVERIFY(!BrowseForFolder(w.get(), path, list));
+    QVERIFY2((centre - listCentre).manhattanLength() <= 4,
+             qPrintable(QString("%1,%2 vs %3,%4").arg(centre.x()).arg(centre.y()).arg(listCentre.x()).arg(listCentre.y())));
+    QCOMPARE(status, QString::fromStdString(dir_->path() + "/SUB"));
+    // Nothing known, or a start path that is gone: the nearest folder that
+    // exists, else the home folder, never an empty list.
+    QCOMPARE(BrowserStartFolder(""), QDir::homePath());
+    QCOMPARE(BrowserStartFolder(dir_->path() + "/SUB/gone/deeper"), QString::fromStdString(dir_->path() + "/SUB"));
   }
 
   void storedSettingsKeepTheLeftPaneColumnsSortAndPaths() {

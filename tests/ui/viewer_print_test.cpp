@@ -5,6 +5,7 @@
 // between pages through the abort dialog.
 #include <QApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QProcess>
 #include <QPrinter>
 #include <QPushButton>
@@ -173,6 +174,32 @@ class ViewerPrintTest : public QObject {
     job.collate = true;
     QCOMPARE(Print("collated.pdf", text_, job).second,
              (QList<QStringList>{pieces_[1], pieces_[2], pieces_[1], pieces_[2]}));
+  }
+
+  void selectionRange_DoesNotOutliveTheViewerThatHadIt() {
+    QPrinter printer;
+    printer.setPrintRange(QPrinter::Selection);  // chosen in a viewer with a selection
+    PrepareRangeForDialog(printer, true);
+    QCOMPARE(printer.printRange(), QPrinter::Selection);
+    PrintJob job = JobFromPrinter(printer, 3, 5);
+    QCOMPARE(job.range, PrintRange::Selection);
+    QCOMPARE(job.selectionFirstLine, 3);
+    // The next viewer has no selection: its dialog starts at All, and a
+    // "Selection" that still comes back prints all.
+    PrepareRangeForDialog(printer, false);
+    QCOMPARE(printer.printRange(), QPrinter::AllPages);
+    printer.setPrintRange(QPrinter::Selection);
+    job = JobFromPrinter(printer, -1, -1);
+    QCOMPARE(job.range, PrintRange::All);
+  }
+
+  void margins_UsOrUnknownLocalesGetInches() {
+    QVERIFY(!LocaleMeasuresMetric(QLocale::c()));
+    QVERIFY(!LocaleMeasuresMetric(QLocale(QLocale::English, QLocale::UnitedStates)));
+    QVERIFY(LocaleMeasuresMetric(QLocale(QLocale::German, QLocale::Germany)));
+    Settings s;
+    ReadSettings(IniFile{}, LocaleMeasuresMetric(QLocale::c()), s);
+    QCOMPARE(s.margins, (PageMargins{780, 590, 780, 590}));
   }
 
   void pdfEmptyText_PrintsOneBlankPage() {

@@ -2,11 +2,16 @@
 // seventeenth, searching and replacing in the text control, Save As with the
 // proposed name and the remembered folder, the question about unsaved
 // changes, PC files loaded as text, and picture windows at their sizes.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
+#include <QTextCursor>
+#include <QTimer>
 
 #include <memory>
 
@@ -16,6 +21,7 @@
 #include "support/recording_reporter.h"
 #include "ui/edit_viewer.h"
 #include "ui/find_replace.h"
+#include "ui/gui_reporter.h"
 #include "ui/picture_viewer.h"
 
 using namespace korvane;
@@ -73,17 +79,79 @@ class ViewerWindowsTest : public QObject {
   }
 
   void placement_FollowsMovesAndResizes_AndPlacesTheNextWindow() {
+    // A slot keeps the window's outer size, frame included.
     placements_[0] = Placement{40, 50, 300, 200};
     EditViewer* v = Viewer("x");
     v->show();
-    QCOMPARE(v->size(), QSize(300, 200));
+    QCOMPARE(v->frameGeometry(), QRect(40, 50, 300, 200));
+    const QSize frame = v->frameGeometry().size() - v->size();
+    QVERIFY2(!frame.isEmpty(), "the offscreen windows have a frame");
     v->resize(420, 330);
-    QCOMPARE(placements_[0].width, 420);
-    QCOMPARE(placements_[0].height, 330);
+    QCOMPARE(placements_[0].width, 420 + frame.width());
+    QCOMPARE(placements_[0].height, 330 + frame.height());
     delete v;
     EditViewer* next = Viewer("y");
     QCOMPARE(next->SlotIndex(), 0);
+    next->show();
     QCOMPARE(next->size(), QSize(420, 330));
+    QCOMPARE(placements_[0].width, 420 + frame.width());
+
+    // A picture window's first size, given by its picture, is its slot's.
+    PictureViewer* p = PictureViewer::Open(*pool_);
+    QCOMPARE(p->SlotIndex(), 1);
+    p->SetPicture(RgbImage(276, 212, kPictureGrey), "Korvane - pic", "PIC");
+    p->show();
+    QCOMPARE(placements_[1].width, 552 + frame.width());
+    QCOMPARE(placements_[1].height, 424 + frame.height());
+  }
+
+  void closeQuestion_WarnsWithTheWarningIcon() {
+    GuiReporter gui;
+    Reporter* before = InstallReporter(&gui);
+    EditViewer* v = Viewer("text");
+    v->show();
+    v->Control()->insertPlainText("new ");
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString caption;
+    QTimer::singleShot(50, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        icon = box->icon();
+        caption = box->windowTitle();
+        box->button(QMessageBox::Cancel)->click();
+      }
+    });
+    const bool mayClose = v->MayClose();
+    InstallReporter(before);
+    QVERIFY(!mayClose);
+    QCOMPARE(caption, QString("Korvane"));
+    QCOMPARE(icon, QMessageBox::Warning);
+  }
+
+  void save_PutsTheTextBackWithTheCaretAtTheStart_AFailedSaveAsKeepsTheName() {
+    test::TempDir dir;
+    EditViewer* v = Viewer("one\r\ntwo");
+    v->Control()->moveCursor(QTextCursor::End);
+    v->Control()->insertPlainText("!");
+    QVERIFY(v->SaveTo(QString::fromStdString(dir.path() + "/a.txt")));
+    QCOMPARE(v->Control()->textCursor().position(), 0);
+    QCOMPARE(v->Text(), std::string("one\r\ntwo!"));
+    QVERIFY(!v->Control()->document()->isModified());
+
+    // Save As into a folder that cannot take the file: not saved, the file
+    // name stays the earlier one, and the next Save As starts in the folder
+    // chosen (as the dialog was left).
+    v->chooseSavePath = [&](QWidget*, const QString&, const QString&) {
+      return QString::fromStdString(dir.path() + "/a.txt");
+    };
+    QVERIFY(v->SaveAs());
+    v->Control()->insertPlainText("x");
+    v->chooseSavePath = [&](QWidget*, const QString&, const QString&) {
+      return QString::fromStdString(dir.path() + "/gone/b.txt");
+    };
+    QVERIFY(!v->SaveAs());
+    QCOMPARE(v->FileName(), QString::fromStdString(dir.path() + "/a.txt"));
+    QCOMPARE(EditViewer::LastSaveFolder(), QString::fromStdString(dir.path() + "/gone"));
+    QVERIFY(v->Control()->document()->isModified());
   }
 
   void search_WholeWordAndStepping_AsTheUserSeesIt() {
