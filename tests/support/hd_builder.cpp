@@ -99,6 +99,9 @@ class Layout {
     const uint32_t aus = (sectors + spau_ - 1) / spau_;
     std::vector<uint16_t> runs = f.fragments;
     if (runs.empty() && aus > 0) runs.push_back(static_cast<uint16_t>(aus));
+    uint32_t planned = 0;
+    for (uint16_t r : runs) planned += r;
+    if (planned != aus) throw std::invalid_argument("hard-disk builder: fragments of " + f.name + " do not hold its data");
     Bytes fdr(256, 0);
     PutName(fdr, 0, f.name);
     fdr[12] = f.status;
