@@ -202,4 +202,16 @@ bool ReadPartitionList(const std::string& imagePath, const std::string& sourceNa
   return true;
 }
 
+int HardDiskPartitionNumber(const std::string& imagePath, const CatalogEntry& partitionRow) {
+  PcFile file;
+  Sector table;
+  if (!file.Open(imagePath, PcFile::Mode::Read) || !file.ReadExact(0, table.data(), table.size())) return 0;
+  HardDiskSummary disk;
+  if (RecogniseHardDisk(View(table), disk) != kKindPtImg) return 0;
+  for (size_t i = 0; i < disk.partitions.size(); ++i)
+    if (disk.partitions[i].offset != 0 && disk.partitions[i].BaseSector() == RowBase(partitionRow))
+      return static_cast<int>(i) + 1;
+  return 0;
+}
+
 }  // namespace korvane

@@ -62,4 +62,9 @@ bool ReadHardDiskDirectory(const std::string& imagePath, const std::string& sour
 bool ReadPartitionList(const std::string& imagePath, const std::string& sourceName, int depth, bool addUprdir,
                        FileList& rows);
 
+// The number (1-4) of the partition a partition row stands for, found by
+// its base in the image's table; 0 when none matches or the table cannot be
+// read (not reported). Names such as "ide.hd::#2" reach a partition by it.
+int HardDiskPartitionNumber(const std::string& imagePath, const CatalogEntry& partitionRow);
+
 }  // namespace korvane

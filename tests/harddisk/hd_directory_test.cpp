@@ -220,6 +220,7 @@ TEST(ReadPartitionList, OnePartitionRowPerValidVolumeInTableOrder) {
   EXPECT_EQ(second.totalSectors, 300);
   EXPECT_EQ(second.sizeInSectors, 300u);
   EXPECT_EQ(second.hdFields[hdrow::kIndexAu], 64);
+  EXPECT_EQ(HardDiskPartitionNumber(path, rows[3]), 4);
 
   // Each partition's directory is read at its own base.
   HardDiskDirectory dir;
