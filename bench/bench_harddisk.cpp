@@ -1,5 +1,5 @@
 // Listing every directory of a 100 MB hard-disk image (51200 AUs of 8
-// sectors, 799 directories, 13680 files), against the I/O floor: a loop that
+// sectors, 799 directories, 15960 files), against the I/O floor: a loop that
 // only reads the same directory records, indexes and FDRs with pread.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
