@@ -15,6 +15,7 @@ PACKAGES=(
   clang libclang-rt-14-dev            # libFuzzer targets
   mame-tools                          # imgtool: an independent reader of the images we write
   ccache                              # shared compiler cache for the test configurations
+  nlohmann-json3-dev nettle-dev       # tests: other tools' JSON catalogs and their SHA-256 sums
 )
 
 missing=()
