@@ -60,17 +60,16 @@ std::vector<AttributeProblem> CheckAttributes(const TiAttributes& a) {
                      fmt::sprintf("level-3 count %u is less than the %u sectors of the file", a.level3, a.totalSectors)});
     return out;
   }
-  // Fixed files count records in the level-3 field.
+  // Fixed files count records in the level-3 field. One-byte records fit
+  // 256 to a sector, which the byte cannot hold: the TI stores 0.
   const unsigned expected = 256u / a.recordLength;
-  if (a.recordsPerSector == 0) {
-    out.push_back({Severity::Warning, FindingCode::FdrAttributes, "records per sector is 0"});
-    return out;
-  }
-  if (a.recordsPerSector != expected)
+  const unsigned stored = expected > 255 ? 0 : expected;
+  if (a.recordsPerSector != stored)
     out.push_back({Severity::Warning, FindingCode::FdrAttributes,
                    fmt::sprintf("%u records per sector where records of %u bytes give %u", a.recordsPerSector,
                                 a.recordLength, expected)});
-  if (uint32_t{a.level3} > uint32_t{a.totalSectors} * a.recordsPerSector)
+  const unsigned perSector = a.recordsPerSector == 0 ? expected : a.recordsPerSector;
+  if (uint32_t{a.level3} > uint32_t{a.totalSectors} * perSector)
     out.push_back({Severity::Error, FindingCode::FdrAttributes,
                    fmt::sprintf("%u records do not fit in the %u sectors of the file", a.level3, a.totalSectors)});
   return out;
