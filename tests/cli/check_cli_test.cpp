@@ -105,5 +105,19 @@ TEST(CheckCli, NamedFilesThatAreNoContainerAreErrorsAndBadUsageIsTwo) {
   EXPECT_EQ(RunCli("check " + ShellQuote(dir.path() + "/broken.dsk") + " NAME").status, 2);
 }
 
+TEST(CheckCli, RmOnADamagedImageRefusesOnceAndWritesNothing) {
+  test::TempDir dir;
+  Bytes bad = TwoFiles();
+  test::SetBitmapBitOfSector(bad, test::FdrSectorOf(bad, "BETA"), false);
+  const std::string path = dir.Write("bad.dsk", bad);
+  const test::CliResult r = RunCli("rm " + ShellQuote(path) + " ALPHA BETA", "", test::Capture::Stderr);
+  EXPECT_EQ(r.status, 1) << r.out;
+  size_t refusals = 0;
+  for (size_t at = r.out.find("check --repair"); at != std::string::npos; at = r.out.find("check --repair", at + 1))
+    ++refusals;
+  EXPECT_EQ(refusals, 1u) << r.out;
+  EXPECT_EQ(test::ReadFile(path), bad);
+}
+
 }  // namespace
 }  // namespace korvane
