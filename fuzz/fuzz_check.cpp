@@ -60,7 +60,7 @@ std::vector<uint8_t> SoundDisk() {
 bool Write(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
   return true;
 }
