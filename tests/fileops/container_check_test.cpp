@@ -16,6 +16,7 @@
 #include "support/damage.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
+#include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -215,6 +216,26 @@ TEST(CheckPcFile, TiFilesArchivesAndFilesThatAreNoContainer) {
   c = CheckPcFile(dir.Write("short.dsk", Bytes(100, 0)), true);
   EXPECT_EQ(c.report.Errors(), 1);
   EXPECT_FALSE(CheckPcFile(dir.Write("notes.txt", Bytes(300, 'a')), false).container);
+}
+
+TEST(CheckPcFile, Pc99TrackImagesAreCheckedThroughTheirTracksAndNeverRepaired) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  Bytes sectors = ThreeFiles();
+  const std::string sound = dir.Write("sound.pc99", test::BuildPc99(sectors, {}));
+  ContainerCheck c = CheckPcFile(sound, false);
+  EXPECT_EQ(c.report.kind, "PC99/SD");
+  EXPECT_TRUE(c.report.findings.empty()) << Describe(c.report);
+
+  test::SwapFdirEntries(sectors, 1, 0, 2);
+  const Bytes tracks = test::BuildPc99(sectors, {});
+  const std::string damaged = dir.Write("damaged.pc99", tracks);
+  c = CheckPcFile(damaged, false);
+  EXPECT_TRUE(c.report.Has(FindingCode::FdirUnsorted)) << Describe(c.report);
+  const RepairOutcome outcome = RepairPcFile(damaged, true);
+  EXPECT_TRUE(outcome.failed);
+  EXPECT_FALSE(outcome.written);
+  EXPECT_EQ(test::ReadFile(damaged), tracks);
 }
 
 TEST(CheckPcFile, GoodImagesAndFilesFromOtherToolsHaveNoErrors) {
