@@ -58,6 +58,13 @@ bool CopyFile(const std::string& from, const std::string& to) {
   return out.Flush() && in.Size() == out.Size();
 }
 
+// A sector image whose VIB kept "DSK" but whose sides, density or tracks the
+// pane refuses: still checked (and repaired) as a floppy, which names the
+// field at fault and may set it from the image size.
+bool KeptDskSignature(ByteView first, int64_t size) {
+  return first.size() >= kSectorSize && first.equals(vib::kMarker, "DSK") && size > 0 && size % kSectorSize == 0;
+}
+
 }  // namespace
 
 bool CalledLikeImage(const std::string& name) {
@@ -123,6 +130,7 @@ ContainerCheck CheckPcFile(const std::string& path, bool named) {
   uint8_t first[kSectorSize] = {};
   const size_t got = file.ReadAt(0, first, sizeof first);
   if (!ClassifyPcFile(ParentPath(path), LastComponent(path), row)) row.kind = kKindDos;
+  if (row.kind != kKindDsk && KeptDskSignature(ByteView(first, got), size)) row.kind = kKindDsk;
 
   switch (row.kind) {
     case kKindDsk: {
@@ -192,7 +200,18 @@ ContainerCheck CheckPcFile(const std::string& path, bool named) {
 RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
   RepairOutcome outcome;
   CatalogEntry row;
-  if (!ClassifyPcFile(ParentPath(path), LastComponent(path), row) || row.kind != kKindDsk) {
+  uint8_t first[kSectorSize] = {};
+  size_t got = 0;
+  int64_t size = -1;
+  {
+    PcFile probe;
+    if (probe.Open(path, PcFile::Mode::Read)) {
+      got = probe.ReadAt(0, first, sizeof first);
+      size = probe.Size();
+    }
+  }
+  const bool classified = ClassifyPcFile(ParentPath(path), LastComponent(path), row);
+  if (!(classified && row.kind == kKindDsk) && !KeptDskSignature(ByteView(first, got), size)) {
     outcome.refusal = "only V9T9 floppy images are repaired";
     outcome.failed = true;
     return outcome;
@@ -204,7 +223,6 @@ RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
     outcome.refusal = "the image cannot be opened for writing";
     return outcome;
   }
-  const int64_t size = file.Size();
   ImageFileSectors sectors(file, path);
   RepairPlan plan = PlanFloppyRepair(sectors, size > 0 ? static_cast<uint64_t>(size) : 0);
   outcome.after = plan.after;

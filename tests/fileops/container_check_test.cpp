@@ -145,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"GAMMA_2", ""}, {"ALPHA", ""}}},
         RepairCase{"cross-linked data",
                    [](Bytes& b) { test::PointChainAt(b, "GAMMA", test::FirstDataSector(b, "ALPHA")); }, {}},
+        RepairCase{"three sides", [](Bytes& b) { b[18] = 3; }, {}},
         RepairCase{"VIB total and geometry", [](Bytes& b) {
                      test::SetVibTotal(b, 720);
                      test::SetVibGeometry(b, 9, 40, 2, 1);
