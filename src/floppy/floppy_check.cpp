@@ -50,6 +50,11 @@ void WalkChain(FloppyFile& file, uint16_t density) {
   file.chainSectors = running;
 }
 
+// "1 sector from sector 40 is", "3 sectors from sector 40 are".
+std::string SectorsFrom(unsigned count, unsigned first) {
+  return count == 1 ? fmt::sprintf("sector %u is", first) : fmt::sprintf("%u sectors from sector %u are", count, first);
+}
+
 // Who uses a sector: nobody, the system area (VIB and indexes), or a file's
 // FDR or data.
 constexpr int kFree = -1;
@@ -246,8 +251,8 @@ class Checker {
     }
     for (const auto& [owner, firstAndCount] : shared) {
       Finding& x = FileFinding(Severity::Error, FindingCode::SharedSector, "data chain", f,
-                               fmt::sprintf("%u sectors from sector %u are also %s", firstAndCount.second,
-                                            firstAndCount.first, OwnerText(m_, owner)));
+                               fmt::sprintf("%s also %s", SectorsFrom(firstAndCount.second, firstAndCount.first),
+                                            OwnerText(m_, owner)));
       x.sector = firstAndCount.first;
       if (owner != kSystem) x.otherFdr = m_.files[static_cast<size_t>(owner / 2)].fdrSector;
     }
@@ -281,8 +286,8 @@ class Checker {
     }
     for (const auto& [owner, firstAndCount] : unmarked) {
       Finding& x = r_.Error(FindingCode::BitmapClearButUsed, "bitmap", 0,
-                            fmt::sprintf("%u sectors from sector %u are marked free but hold %s",
-                                         firstAndCount.second, firstAndCount.first, OwnerText(m_, owner)));
+                            fmt::sprintf("%s marked free but %s %s", SectorsFrom(firstAndCount.second, firstAndCount.first),
+                                         firstAndCount.second == 1 ? "holds" : "hold", OwnerText(m_, owner)));
       if (owner != kSystem) {
         const FloppyFile& f = m_.files[static_cast<size_t>(owner / 2)];
         x.file = Trimmed(f.name10);
@@ -291,7 +296,8 @@ class Checker {
     }
     if (lost > 0)
       r_.Warning(FindingCode::BitmapSetButUnused, "bitmap", 0,
-                 fmt::sprintf("%u allocation units from AU %u are marked used but hold nothing", lost, lostFirst));
+                 lost == 1 ? fmt::sprintf("AU %u is marked used but holds nothing", lostFirst)
+                           : fmt::sprintf("%u allocation units from AU %u are marked used but hold nothing", lost, lostFirst));
     for (unsigned u = onDisk; u < vib::kBitmapBits; ++u)
       if (!BitmapTest(v, u)) {
         r_.Warning(FindingCode::BitmapPastEnd, "bitmap", 0,
