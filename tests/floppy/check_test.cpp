@@ -191,6 +191,48 @@ TEST(FindWriteHazard, NamesOnlyWhatEndangersTheWrite) {
   EXPECT_EQ(hazard(unsorted, "NEW")->code, FindingCode::FdirUnsorted);
 }
 
+// Writes through to an image file until the chosen write, which fails.
+class FailingWrites : public SectorSource {
+ public:
+  FailingWrites(SectorSource& base, int failAt) : base_(base), failAt_(failAt) {}
+  bool ReadSector(uint32_t n, Sector& out) override { return base_.ReadSector(n, out); }
+  bool WriteSector(uint32_t n, const Sector& in) override {
+    if (++writes_ == failAt_) return SectorSource::WriteSector(n, in);  // reports and refuses
+    return base_.WriteSector(n, in);
+  }
+  const std::string& Name() const override { return base_.Name(); }
+
+ private:
+  SectorSource& base_;
+  int failAt_;
+  int writes_ = 0;
+};
+
+TEST(CommitRepair, AFailedWritePutsBackWhatWasWritten) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  Bytes damaged = ThreeFiles();
+  test::SwapFdirEntries(damaged, 1, 0, 2);
+  test::SetBitmapBitOfSector(damaged, 2, false);
+  test::RenameInFdr(damaged, 3, "ALPHA");
+  const std::string path = dir.Write("d.dsk", damaged);
+  PcFile f;
+  ASSERT_TRUE(f.Open(path, PcFile::Mode::ReadWrite));
+  ImageFileSectors sectors(f, path);
+  const RepairPlan plan = PlanFloppyRepair(sectors, damaged.size());
+  ASSERT_EQ(plan.writes.size(), 3u);  // the renamed FDR, the index, the VIB
+  EXPECT_EQ(plan.after.Errors(), 0) << Describe(plan.after);
+  EXPECT_EQ(test::ReadFile(path), damaged);  // planning writes nothing
+  for (int failAt = 1; failAt <= 3; ++failAt) {
+    FailingWrites failing(sectors, failAt);
+    EXPECT_FALSE(CommitRepair(failing, plan));
+    EXPECT_EQ(test::ReadFile(path), damaged) << "failing write " << failAt;
+  }
+  EXPECT_TRUE(CommitRepair(sectors, plan));
+  const CheckReport after = Check(test::ReadFile(path));
+  EXPECT_TRUE(after.findings.empty()) << Describe(after);
+}
+
 TEST(FreeDuplicateName, AddsANumberWithinTenCharacters) {
   EXPECT_EQ(FreeDuplicateName("ALPHA     ", {"ALPHA     "}), "ALPHA_2   ");
   EXPECT_EQ(FreeDuplicateName("ALPHA     ", {"ALPHA     ", "ALPHA_2   "}), "ALPHA_3   ");
