@@ -9,6 +9,7 @@
 #include "floppy/floppy_repair.h"
 #include "support/damage.h"
 #include "support/disk_builder.h"
+#include "support/floppy_check.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -231,6 +232,33 @@ TEST(CommitRepair, AFailedWritePutsBackWhatWasWritten) {
   EXPECT_TRUE(CommitRepair(sectors, plan));
   const CheckReport after = Check(test::ReadFile(path));
   EXPECT_TRUE(after.findings.empty()) << Describe(after);
+}
+
+TEST(PlanFloppyRepair, MendsSubdirectoriesAndVolumesAtAnOffsetLikeTheRoot) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  Bytes image = test::DiskBuilder::Dssd("SUBS")
+                    .Add(Program("ROOT", 300))
+                    .AddSubdir("UTIL", {Program("AAA", 300, 2), Program("BBB", 700, 3), Program("CCC", 100, 4)})
+                    .Build();
+  const unsigned index = image[30] << 8 | image[31];
+  test::SwapFdirEntries(image, index, 0, 2);
+  test::SetBitmapBitOfSector(image, index, false);
+  const uint64_t base = 128 + 256 * 5;  // where a card volume would start
+  Bytes file(base, 0x55);
+  file.insert(file.end(), image.begin(), image.end());
+  const std::string path = dir.Write("card.img", file);
+  PcFile f;
+  ASSERT_TRUE(f.Open(path, PcFile::Mode::ReadWrite));
+  ImageFileSectors sectors(f, path, base);
+  const RepairPlan plan = PlanFloppyRepair(sectors, image.size());
+  EXPECT_EQ(plan.after.Errors(), 0) << Describe(plan.after);
+  ASSERT_TRUE(CommitRepair(sectors, plan));
+  const Bytes after = test::ReadFile(path);
+  EXPECT_TRUE(std::equal(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(base), file.begin()));
+  const Bytes repaired(after.begin() + static_cast<std::ptrdiff_t>(base), after.end());
+  EXPECT_EQ(test::CheckFloppyConsistency(repaired), std::vector<std::string>{});
+  EXPECT_TRUE(Check(repaired).findings.empty()) << Describe(Check(repaired));
 }
 
 TEST(FreeDuplicateName, AddsANumberWithinTenCharacters) {
