@@ -83,6 +83,11 @@ std::string SystemErrorText(int systemError) {
   return result;
 }
 
+void ReportWriteRefused(const std::string& path, const std::string& finding) {
+  SetLastErrorCode(kErrDiskError);
+  CurrentReporter().ShowError(detail::Limit(fmt::sprintf(kWriteRefusedFormat, path, finding), kMaxErrorText));
+}
+
 namespace detail {
 std::string Limit(std::string text, size_t max) {
   if (text.size() > max) text.resize(max);

@@ -122,6 +122,12 @@ void ReportSystemError(int systemError, int code, const Args&... args) {
   CurrentReporter().ShowError(detail::Limit(std::move(text), kMaxSystemErrorText));
 }
 
+// A write refused because the image it would change is damaged. This text
+// stands outside the numbered table; the code stored is 8 ("Disk error").
+inline constexpr char kWriteRefusedFormat[] =
+    "Nothing was written to <%s>, its structures are damaged:\n%s\nRepair it first: korvane-cli check --repair";
+void ReportWriteRefused(const std::string& path, const std::string& finding);
+
 // Ask question: the message with Yes, No and Cancel (caption "ERROR").
 template <typename... Args>
 Answer AskQuestion(int code, const Args&... args) {

@@ -37,6 +37,17 @@ bool SetFileAttributes(const std::string& path, CatalogEntry& row, AttributeStat
     ReportError(kErrDiskInfo, path);
     return false;
   }
+  // The file may have changed since it was listed: the status byte of the
+  // other header kind is another field (byte 10 of a V9T9 header is
+  // reserved, byte 12 of a TIFILES header the EOF offset).
+  CatalogEntry now;
+  const bool decodes = DecodeHeader(ByteView(header, sizeof header), row.sourceName, false, now);
+  const uint16_t kindNow = now.headerKind;
+  const uint16_t kindListed = row.headerKind == kHeaderClassic99 ? uint16_t{kHeaderTifiles} : row.headerKind;
+  if (!decodes || kindNow != kindListed) {
+    ReportError(kErrDiskInfo, path);
+    return false;
+  }
   const size_t at = row.headerKind == kHeaderV9t9 ? fdr::kStatus : tifiles::kStatus;
   const uint8_t before = header[at];
   uint8_t after = Apply(before, states.protect, status::kProtected);

@@ -69,8 +69,11 @@ int DeleteInImage(PaneState& pane, Progress& progress) {
     progress.Step(static_cast<uint64_t>(i) + 1);
     const bool chosen = marks ? row.marked : i == pane.cursor;
     if (!chosen || !IsTiFileKind(row.kind)) continue;
+    SetLastErrorCode(0);
     if (DeleteFile(volume, row.tiName)) ++removed;
     row.marked = false;
+    // A damaged image refuses every delete: say so once, not per row.
+    if (LastErrorCode() == kErrDiskError) break;
   }
   progress.End();
   image.Close();

@@ -10,6 +10,7 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
+#include "floppy/floppy_check.h"
 #include "floppy/v9t9.h"
 #include "platform/byte_view.h"
 #include "platform/pc_file.h"
@@ -46,6 +47,17 @@ bool CommitWrites(SectorSource& sectors, std::initializer_list<PendingWrite> bat
     return false;
   }
   return true;
+}
+
+// A write into a damaged file system makes it worse (a new FDR over a file
+// whose sector the bitmap calls free, a delete that shifts an index with no
+// end mark). Before changing anything, the index, the bitmap and the target
+// file are checked; when they are unsound nothing is written.
+bool SafeToWrite(const FloppyVolume& volume, const std::string& targetName10) {
+  const std::optional<Finding> hazard = FindWriteHazard(*volume.sectors, volume.fdirSector, targetName10);
+  if (!hazard) return true;
+  ReportWriteHazard(volume.path, *hazard);
+  return false;
 }
 
 // Clears the bitmap bits of every sector in an FDR's data chain. A chain
@@ -260,6 +272,7 @@ FdirSearch SearchFdir(FloppyVolume& volume, const std::string& name10) {
 
 AddResult AddFile(FloppyVolume& volume, const AddFileRequest& request) {
   const NewFileAttributes& file = request.file;
+  if (!SafeToWrite(volume, file.tiName)) return AddResult::Stop;
   if (volume.fdir[kFullFdirSlot] != 0 || volume.fdir[kFullFdirSlot + 1] != 0) {
     ReportError(kErrDskFull, volume.path);
     return AddResult::Skipped;
@@ -330,6 +343,7 @@ AddResult AddFile(FloppyVolume& volume, const AddFileRequest& request) {
 }
 
 bool DeleteFile(FloppyVolume& volume, const std::string& name10) {
+  if (!SafeToWrite(volume, name10)) return false;
   const FdirSearch search = SearchFdir(volume, name10);
   if (!search.ok) return false;
   if (!search.found) {
@@ -358,6 +372,7 @@ bool RenameFile(FloppyVolume& volume, const std::string& oldName10, const std::s
   oldName.resize(10, ' ');
   newName.resize(10, ' ');
   if (oldName == newName) return true;
+  if (!SafeToWrite(volume, oldName)) return false;
   const FdirSearch clash = SearchFdir(volume, newName);
   if (!clash.ok) return false;
   if (clash.found) {

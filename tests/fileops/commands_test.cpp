@@ -257,6 +257,21 @@ TEST(FileCommands, RenameOffersAPcNameAsItIsAndKeepsItWhenNotEdited) {
   EXPECT_EQ(reporter.errors.size(), 1u);
 }
 
+TEST(FileCommands, SetAttributesWritesNothing_WhenTheHeaderChangedSinceListing) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  dir.Write("file", test::V9t9File(Program("V9", 300, 1)));
+  PaneState pc = OpenDir(dir.path());
+  pc.cursor = IndexOf(pc, "file");
+  // Replaced by a TIFILES file: byte 12, the V9T9 status byte, is its EOF offset.
+  const Bytes tif = test::TifilesFile(Program("TIF", 300, 1));
+  dir.Write("file", tif);
+  EXPECT_EQ(SetAttributes(pc, {TriState::Set, TriState::Leave}, NoProgress()), 0);
+  EXPECT_EQ(test::ReadFile(dir.path() + "/file"), tif);
+  ASSERT_EQ(reporter.errors.size(), 1u);
+  EXPECT_EQ(reporter.errors[0], "Can't read diskinfo from diskfile <" + dir.path() + "/file>");
+}
+
 TEST(FileCommands, SetAttributesChangesOnlyTheStatusByteOfTheHeader) {
   test::RecordingReporter reporter;
   test::TempDir dir;
