@@ -12,6 +12,8 @@
 #include "catalog/sort.h"
 #include "floppy/floppy_lister.h"
 #include "floppy/v9t9.h"
+#include "harddisk/hd_pane.h"
+#include "harddisk/hd_rows.h"
 #include "platform/pc_file.h"
 #include "viewers/gif_picture.h"
 
@@ -68,7 +70,7 @@ void Finish(PaneState& pane) { SortRows(pane.rows, pane.sortKey); }
 //   1. floppy sector image or PC99 track image;
 //   2. hard-disk image (kinds 12, 13);
 //   3. CF7A+ card image (kind 15).
-// Hard-disk and card-image recognisers slot in here, after the floppy one.
+// The card-image recogniser slots in here, after the hard-disk one.
 bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, CatalogEntry& row) {
   DiskSummary summary;
   const uint16_t kind = RecogniseFloppy(first, &file, summary);
@@ -79,6 +81,8 @@ bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, C
     row.disk = summary;
     return true;
   }
+  if (MakeHardDiskImageRow(first, name, row)) return true;
+  row = CatalogEntry{};
   return false;
 }
 
@@ -246,6 +250,10 @@ bool EnterFloppySubdir(PaneState& pane, const CatalogEntry& row) {
 
 }  // namespace
 
+namespace {
+bool IsHardDiskLocation(LocationType type) { return type == kLocHdImage || type == kLocPtImage; }
+}  // namespace
+
 bool EnterRow(PaneState& pane, int index) {
   if (index < 0 || index >= pane.RowCount()) return false;
   const CatalogEntry row = pane.rows[static_cast<size_t>(index)];
@@ -254,10 +262,21 @@ bool EnterRow(PaneState& pane, int index) {
     case kKindSubdir:
       if (pane.locationType == kLocPcDirectory) entered = EnterPcDirectory(pane, row);
       else if (pane.locationType == kLocFloppy) entered = EnterFloppySubdir(pane, row);
+      else if (IsHardDiskLocation(pane.locationType)) entered = EnterHardDiskRow(pane, row);
       break;
     case kKindUprdir:
+      // Inside a hard disk ".." walks up the tree until the image's root.
+      if (IsHardDiskLocation(pane.locationType) && HardDiskUp(pane)) return true;
       entered = Leave(pane);
       return entered;  // Leave sorts and restores the cursor itself
+    case kKindPtImg:
+      entered = EnterHardDiskImage(pane, row);
+      break;
+    case kKindHdImg:
+      // A partition of a partition list, or a plain image in a PC directory.
+      if (pane.locationType == kLocPtImage) entered = EnterHardDiskRow(pane, row);
+      else entered = EnterHardDiskImage(pane, row);
+      break;
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:  // the floppy lister hands track images to the PC99 reader
@@ -294,6 +313,8 @@ bool Leave(PaneState& pane) {
   }
   if (pane.containerLevel == 1) {
     pane.containerLevel = 0;
+    pane.hdLevel = 0;
+    pane.innerName.clear();
   } else {
     if (pane.directoryDepth == 0) return false;
     --pane.directoryDepth;
@@ -323,6 +344,10 @@ bool Refresh(PaneState& pane) {
         ok = ListFloppyImage(pane, pane.locationPath, FloppyListOptions{pane.fdirSector, true, true});
       else
         ok = ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, pane.floppyHasUprdir, false});
+      break;
+    case kLocHdImage:
+    case kLocPtImage:
+      ok = RefreshHardDisk(pane);
       break;
     case kLocPc99:  // read-only containers: re-reading leaves them unchanged
     case kLocArchive:

@@ -7,6 +7,7 @@
 #include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
 #include "fileops/row_source.h"
+#include "harddisk/hd_sectors.h"
 #include "floppy/v9t9.h"
 #include "platform/paths.h"
 #include "platform/pc_file.h"
@@ -56,7 +57,7 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
   std::unique_ptr<SectorSource> source = OpenRowSectors(pane, row, image);
   if (!source) return false;
   Sector fdrBytes;
-  if (!source->ReadSector(row.fdrSector, fdrBytes)) return false;
+  if (!source->ReadSector(RowFdrSector(row), fdrBytes)) return false;
   const ByteView f(fdrBytes.data(), fdrBytes.size());
   const PcHeader header = MakePcHeader(f, tifiles);
 
@@ -70,7 +71,7 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
   // The chain is walked from its first entry; a chain that ends before the
   // total sectors simply ends the file.
   if (ok) {
-    ok = ReadFileSectors(*source, f, row.containerDensity, [&](uint32_t index, const Sector& data) {
+    ok = ReadRowFileSectors(*source, row, f, [&](uint32_t index, const Sector& data) {
       if (out.WriteAt(kPcHeaderSize + uint64_t{index} * kSectorSize, data.data(), data.size())) return true;
       ReportError(kErrWriteSector, static_cast<int>(index), pcPath);
       return false;

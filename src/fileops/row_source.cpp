@@ -2,6 +2,8 @@
 
 #include "catalog/errors.h"
 #include "floppy/pc99.h"
+#include "harddisk/hd_rows.h"
+#include "harddisk/hd_sectors.h"
 
 namespace korvane {
 
@@ -28,6 +30,11 @@ std::unique_ptr<SectorSource> OpenRowSectors(const PaneState& pane, const Catalo
       if (row.containerTracks > 0) geometry.tracksPerSide = static_cast<uint16_t>(row.containerTracks);
       return std::make_unique<Pc99Sectors>(file, path, geometry);
     }
+    case kKindHdImg:
+      // Files and directories of a hard disk (or one of its partitions):
+      // the row's volume position is the volume's base sector. Opening
+      // checks the volume's VIB and reports what is wrong itself.
+      return OpenHardDiskVolume(file, path, RowBase(row));
     default:
       break;
   }
