@@ -108,12 +108,31 @@ Bytes ReadFileThroughChain(const Bytes& image, const std::string& name) {
   wanted.resize(10, ' ');
   for (unsigned fdr : IndexOf(image, 1)) {
     if (std::string(image.begin() + fdr * 256, image.begin() + fdr * 256 + 10) != wanted) continue;
-    Bytes data;
-    for (unsigned s : WalkChain(image, fdr).sectors)
-      data.insert(data.end(), image.begin() + s * 256, image.begin() + s * 256 + 256);
-    return data;
+    return ReadFileAtFdr(image, fdr);
   }
   return {};
+}
+
+Bytes ReadFileAtFdr(const Bytes& image, unsigned fdrSector) {
+  Bytes data;
+  for (unsigned s : WalkChain(image, fdrSector).sectors) {
+    if (size_t{s} * 256 + 256 > image.size()) break;
+    data.insert(data.end(), image.begin() + s * 256, image.begin() + s * 256 + 256);
+  }
+  return data;
+}
+
+std::vector<SubdirIndex> Subdirectories(const Bytes& image) {
+  std::vector<SubdirIndex> dirs;
+  for (size_t slot = 0; slot < 3; ++slot) {
+    const size_t at = 20 + 12 * slot;
+    const unsigned s = Be16(image, at + 10);
+    if (image.size() < 256 || image[at] == 0 || s == 0) continue;
+    std::string name(image.begin() + static_cast<long>(at), image.begin() + static_cast<long>(at) + 10);
+    name.erase(name.find_last_not_of(' ') + 1);
+    dirs.push_back({name, IndexOf(image, s)});
+  }
+  return dirs;
 }
 
 }  // namespace korvane::test

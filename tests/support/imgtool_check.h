@@ -1,7 +1,7 @@
 // Reads back the V9T9 images the tests write with an independent reader,
 // MAME's imgtool (Debian package mame-tools, installed by scripts/setup.sh):
-// `imgtool dir v9t9 IMAGE` for the names, types and record lengths of the
-// root directory, and `imgtool getall` / `imgtool get` for each file, which
+// `imgtool dir v9t9 IMAGE` for the names, types and record lengths (it
+// lists a sub-directory as DIR and its files as DIR.NAME), and `imgtool getall` / `imgtool get` for each file, which
 // it hands out as a TIFILES file whose data after the 128-byte header must
 // equal the data written. Nothing here uses the code under test.
 #pragma once
@@ -14,9 +14,9 @@
 
 namespace korvane::test {
 
-// A file the root directory of an image should hold.
+// A file an image should hold.
 struct ExpectedTiFile {
-  std::string name;         // without padding
+  std::string name;         // without padding; DIR.NAME inside a sub-directory
   uint8_t status = 0;       // FDR status: 01h PROGRAM, 02h INTERNAL, 80h VARIABLE, 08h protected
   uint8_t recordLength = 0; // ignored for a PROGRAM
   Bytes data;               // compared after padding to whole sectors with zeros
@@ -26,7 +26,7 @@ ExpectedTiFile Expect(const TiFile& file);
 // The same file under another name.
 ExpectedTiFile Expect(const TiFile& file, const std::string& name);
 
-// The files the root index of raw image bytes names, read through their
+// The files the indexes of raw image bytes name, read through their
 // FDRs by the test support's own walker: for checks where the contents came
 // from a conversion or from a real disk rather than from the test.
 std::vector<ExpectedTiFile> FilesOnImage(const Bytes& image);
