@@ -17,15 +17,16 @@ TEST_P(WriteEngineProperty, EveryStepKeepsTheImageConsistentAndEveryFileWhole) {
   if (g.unalignedDensity3)
     GTEST_SKIP() << g.name << ": the allocator does not align runs on density-3 disks with fewer than 4 sectors "
                  << "per allocation unit, so they refuse files with \"DSK is full\"";
-  // The 75-fragment build-up is the slow part: it runs on one geometry of
-  // each allocation unit size (1, 2, 4 sectors) and on the one whose bitmap
-  // is full length.
+  // Files of 75 fragments are built up on a disk made by the fixture
+  // builder (one-sector allocation units) or by the engine alone (two): it
+  // takes hundreds of steps, so not on every geometry.
   const std::string name = g.name;
-  const bool fragments = name == "SSSD" || name == "CF7" || name == "DSDD80" || name == "DSHD80";
+  const bool fragments = name == "SSSD" || name == "CF7" || name == "DSDD80";
   for (uint32_t seed : {1u, 2u}) {
+    if (seed == 1 && !fragments) continue;
     test::TempDir dir;
     test::SeededChooser chooser(seed * 7919u + g.geometry.totalSectors);
-    const test::SequenceResult r = test::RunWriteSequence(dir.path(), g.geometry, chooser, 60, fragments && seed == 1);
+    const test::SequenceResult r = test::RunWriteSequence(dir.path(), g.geometry, chooser, 50, seed == 1);
     ASSERT_EQ(r.failure, "") << g.name << ", seed " << seed << ", after " << r.steps << " engine calls";
     test::ExpectImgtoolReads(r.imagePath, r.files);
   }

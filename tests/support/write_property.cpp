@@ -94,8 +94,13 @@ class Sequence {
       : dir_(dir), geometry_(g), chooser_(chooser), au_(AuOf(g.totalSectors)) {}
 
   std::string Run(unsigned maxSteps, bool fragmentsFirst) {
-    if (!Create()) return failure_;
-    if (fragmentsFirst) Fragments();
+    if (fragmentsFirst && au_ == 1) {
+      // One-sector holes are easiest had from a disk another writer made.
+      if (!CreateScattered()) return failure_;
+    } else {
+      if (!Create()) return failure_;
+      if (fragmentsFirst) Fragments();
+    }
     for (unsigned step = 0; step < maxSteps && failure_.empty() && !chooser_.Exhausted(); ++step) {
       switch (chooser_.Below(20)) {
         case 0: case 1: case 2: case 3: case 4: case 5: AddNew(SizeChoice()); break;
@@ -137,6 +142,49 @@ class Sequence {
     fresh_ = ReadFile(image_);
     Log("new image");
     Verify();
+    return failure_.empty();
+  }
+
+  // A disk made by the fixture builder whose two files lie in 75 and 30
+  // one-sector fragments with a free sector between each two; the rest of
+  // the disk is filled by the engine, then files of up to 75 fragments go
+  // into the holes.
+  bool CreateScattered() {
+    const std::string images = dir_ + "/images";
+    ::mkdir(images.c_str(), 0700);
+    pcDir_ = dir_ + "/pc";
+    ::mkdir(pcDir_.c_str(), 0700);
+    DiskBuilder disk("PROP", geometry_.totalSectors, geometry_.sectorsPerTrack, geometry_.tracksPerSide,
+                     geometry_.sides, geometry_.density);
+    for (const auto& [name, count] : {std::pair{"SCATTER1", 75}, std::pair{"SCATTER2", 30}}) {
+      TiFile f = DisFixFile(name, 128, std::vector<std::string>(2 * count, std::string(name) + " record"));
+      f.fragments.assign(count, 1);
+      disk.Add(f);
+    }
+    image_ = images + "/PROP.dsk";
+    fresh_ = disk.Build();
+    WriteWholeFile(image_, fresh_);
+    for (unsigned fdr : RootIndex(fresh_)) {
+      const uint8_t* r = fresh_.data() + size_t{fdr} * 256;
+      ModelFile f;
+      f.a.tiName.assign(r, r + 10);
+      f.a.status = r[12];
+      f.a.recordsPerSector = r[13];
+      f.a.totalSectors = static_cast<uint16_t>(r[14] << 8 | r[15]);
+      f.a.eofOffset = r[16];
+      f.a.recordLength = r[17];
+      f.a.level3 = static_cast<uint16_t>(r[18] | r[19] << 8);
+      f.data = ReadFileAtFdr(fresh_, fdr);
+      model_[f.a.tiName] = f;
+    }
+    Log("scattered image from the fixture builder");
+    Verify();
+    if (!failure_.empty()) return false;
+    // The free space after the builder's files; its FDR lies below the data area.
+    const unsigned tail = LongestRun(current_);
+    if (tail > 0 && !Add(RandomFile(NewName(), tail), Answer::Yes, "fill the disk"))
+      return Fail("the disk could not be filled: " + Errors());
+    AtTheFragmentLimit();
     return failure_.empty();
   }
 
@@ -221,8 +269,7 @@ class Sequence {
     Log(fmt::format("{} {} ({} sectors, status {:02X}{})", what, TrimTiName(file.a.tiName), file.a.totalSectors,
                     file.a.status, exists ? fmt::format(", overwrite answered {}", answer == Answer::Yes ? "Yes" : "No")
                                           : ""));
-    const Bytes before = ReadFile(image_);
-    const bool mustFit = MustFit(before, file.a.tiName, file.a.totalSectors);
+    const bool mustFit = MustFit(current_, file.a.tiName, file.a.totalSectors);
     reporter_.errors.clear();
     AddResult result;
     {
@@ -287,7 +334,7 @@ class Sequence {
   }
 
   unsigned FreeAus() const {
-    const Bytes image = ReadFile(image_);
+    const Bytes& image = current_;
     const unsigned limit = std::min<unsigned>(geometry_.totalSectors / au_, kBitmapBits);
     unsigned n = 0;
     for (unsigned u = kFirstDataAu; u < limit; ++u) n += !((image[56 + u / 8] >> (u % 8)) & 1);
@@ -417,38 +464,85 @@ class Sequence {
   // is then added, and one unit more is refused.
   void Fragments() {
     const auto fixed = [&](const std::string& prefix, unsigned i, unsigned aus) {
-      return Add(RandomFile(prefix + std::to_string(i), aus * au_), Answer::Yes, "fragments: add");
+      if (Add(RandomFile(prefix + std::to_string(i), aus * au_), Answer::Yes, "fragments: add")) return true;
+      return Fail("the fragment build-up found no room for " + prefix + std::to_string(i));
+    };
+    // Files filling the disk, as few as chains can express: the FDR of each
+    // takes a unit of the data area once the units below it are used.
+    std::vector<std::string> fillers;
+    const auto fill = [&] {
+      for (unsigned part = 0; model_.size() < kMaxFiles; ++part) {
+        const Bytes& image = current_;
+        bool fdrRoom = false;
+        for (unsigned u = au_ == 1 ? 2 : 1; u < kFirstDataAu; ++u) fdrRoom |= !((image[56 + u / 8] >> (u % 8)) & 1);
+        const unsigned free = FreeAus();
+        if (free <= (fdrRoom ? 0u : 1u)) return true;
+        fillers.push_back("B" + std::to_string(fillers.size()));
+        if (!fixed(fillers.back(), 0, std::min(free - (fdrRoom ? 0 : 1), kChainLimit / au_))) return false;
+      }
+      return true;
     };
     for (unsigned i = 0; i < 120; ++i)
       if (!fixed("A", i, 1)) return;
-    if (!fixed("B", 0, FreeAus())) return;
+    if (!fill()) return;
     AddNew(au_);  // the disk is full
     for (unsigned i = 1; i < 120; i += 2) DeleteName("A" + std::to_string(i));
     if (!fixed("X", 0, 60)) return;
     for (unsigned i = 0; i < 120; i += 2) DeleteName("A" + std::to_string(i));
     for (unsigned i = 0; i < 60; ++i)
       if (!fixed("C", i, 1)) return;
-    DeleteName("B0");
+    for (const std::string& name : fillers) DeleteName(name + "0");
     for (unsigned i = 0; i < 65 && model_.size() < kMaxFiles; ++i)
       if (!fixed("D", i, 1)) return;
-    if (FreeAus() > 0 && model_.size() < kMaxFiles && !fixed("B", 1, FreeAus())) return;
+    if (!fill()) return;
     if (model_.size() == kMaxFiles) AddNew(0);  // the index is full
     for (unsigned i = 0; i < 65; i += 2) DeleteName("D" + std::to_string(i));
     for (unsigned i = 0; i < 60; ++i) DeleteName("C" + std::to_string(i));
-    if (!failure_.empty()) return;
+    if (failure_.empty()) AtTheFragmentLimit();
+  }
 
-    // Bisect for the largest size that takes at most 75 fragments.
-    const Bytes image = ReadFile(image_);
+  // Adds the largest file the allocator can place in at most 75 fragments
+  // (the most a chain holds) and checks that one unit more is refused.
+  void AtTheFragmentLimit() {
+    const Bytes image = current_;
     unsigned lo = 1, hi = FreeAus() + 1;
-    if (Fragmentation(image, lo) > 75) return;
     while (hi - lo > 1) {
       const unsigned mid = (lo + hi) / 2;
       (Fragmentation(image, mid) <= 75 ? lo : hi) = mid;
     }
+    if (Fragmentation(image, lo) > 75) return (void)Fail("no file fits in 75 fragments: " + FreeRuns(image));
     Log(fmt::format("fragments: {} units take {} fragments, {} units {}", lo, Fragmentation(image, lo), hi,
                     Fragmentation(image, hi)));
-    if (fixed("Z", 0, hi)) return (void)Fail("a file the allocator cannot place in 75 fragments was added");
-    if (!fixed("Z", 1, lo)) Fail("a file of at most 75 fragments was refused: " + Errors());
+    const std::string z0 = NewName(), z1 = NewName();
+    if (Add(RandomFile(z0, hi * au_), Answer::Yes, "fragments: one unit too many"))
+      return (void)Fail("a file the allocator cannot place in 75 fragments was added");
+    if (!Add(RandomFile(z1, lo * au_), Answer::Yes, "fragments: as many as fit"))
+      Fail("a file of at most 75 fragments was refused: " + Errors());
+  }
+
+  unsigned LongestRun(const Bytes& image) const {
+    const unsigned limit = std::min<unsigned>(geometry_.totalSectors / au_, kBitmapBits);
+    unsigned run = 0, longest = 0;
+    for (unsigned u = kFirstDataAu; u < limit; ++u) {
+      run = !((image[56 + u / 8] >> (u % 8)) & 1) ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    return longest;
+  }
+
+  // The free runs of the data area, "start+length" in units.
+  std::string FreeRuns(const Bytes& image) const {
+    const unsigned limit = std::min<unsigned>(geometry_.totalSectors / au_, kBitmapBits);
+    std::string text;
+    for (unsigned u = kFirstDataAu, start = 0, length = 0; u <= limit; ++u) {
+      if (u < limit && !((image[56 + u / 8] >> (u % 8)) & 1)) {
+        if (length++ == 0) start = u;
+      } else if (length > 0) {
+        text += fmt::format(" {}+{}", start, length);
+        length = 0;
+      }
+    }
+    return text;
   }
 
   // How many fragments a new file of `aus` units takes when the FDR is
@@ -488,7 +582,8 @@ class Sequence {
   // ---- the invariant ----------------------------------------------------
   void Verify() {
     if (!failure_.empty()) return;
-    const Bytes image = ReadFile(image_);
+    current_ = ReadFile(image_);
+    const Bytes& image = current_;
     if (image.size() != fresh_.size()) return (void)Fail("the image changed its size");
     if (!std::equal(image.begin(), image.begin() + 56, fresh_.begin()))
       return (void)Fail("the VIB outside the bitmap changed");
@@ -535,6 +630,7 @@ class Sequence {
   Chooser& chooser_;
   unsigned au_;
   Bytes fresh_;
+  Bytes current_;  // the image as the last check read it
   std::map<std::string, ModelFile> model_;  // by padded name: the index order
   RecordingReporter reporter_;
   std::deque<std::string> log_;
