@@ -111,7 +111,8 @@ class Sequence {
         case 16: AddNew(FreeAus() * au_ + chooser_.Below(3 * au_ + 1) - std::min(FreeAus() * au_, 2 * au_)); break;
         case 17: Comb(); break;
         case 18: FillIndex(); break;
-        default: if (model_.empty()) Fragments(); else AddNew(0);
+        // The engine-made holes take hundreds of steps on larger units.
+        default: if (model_.empty() && au_ == 1) Fragments(); else AddNew(0);
       }
     }
     return failure_;

@@ -65,7 +65,8 @@ struct PropertyGeometry {
   bool unalignedDensity3 = false;
 };
 
-// Every geometry a new image can have, up to 2880 and 5760 sectors.
+// The six geometries a new image is made with, and density-3 disks of
+// 1440, 2880 and 5760 sectors (allocation units of 1, 2 and 4 sectors).
 const std::vector<PropertyGeometry>& PropertyGeometries();
 
 struct SequenceResult {
