@@ -10,6 +10,8 @@
 #include "platform/pc_file.h"
 #include "support/arc_builder.h"
 #include "support/disk_builder.h"
+#include "support/floppy_check.h"
+#include "support/imgtool_check.h"
 #include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
 
@@ -101,6 +103,11 @@ TEST_F(ArchiveCommands, ArchivesBecomeDssdOrDsddImagesOrArePassedOver) {
   EXPECT_FALSE(PathExists(to_ + "/HUGE.dsk"));
   EXPECT_EQ(test::ReadFile(to_ + "/SMALL.dsk").size(), 720u * 256);
   EXPECT_EQ(test::ReadFile(to_ + "/MIDDLE.dsk").size(), 1440u * 256);
+  for (const auto& [name, bigSectors] : {std::pair{"SMALL", 10u}, std::pair{"MIDDLE", 716u}}) {
+    const std::string path = to_ + "/" + name + ".dsk";
+    EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(path)), std::vector<std::string>{}) << name;
+    test::ExpectImgtoolReads(path, {test::Expect(Members(bigSectors)[0]), test::Expect(Members(bigSectors)[1])});
+  }
 
   // The members come back out of the new image unchanged.
   PaneState image;

@@ -11,6 +11,7 @@
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
+#include "support/imgtool_check.h"
 
 namespace korvane {
 namespace {
@@ -57,6 +58,7 @@ TEST(FileCommandsCli, CorpusFilesCopiedIntoAnImageExportByteForByte) {
   pc.locationPath = src.path();
   ASSERT_TRUE(ReadLocation(pc));
   int checked = 0;
+  std::vector<test::ExpectedTiFile> copied;
   for (const CatalogEntry& row : pc.rows) {
     ASSERT_TRUE(IsTiFileKind(row.kind)) << row.sourceName;
     const Result copy = Cli("copy " + Q(src.path()) + " " + Q(image) + " " + Q(row.sourceName) + " --yes");
@@ -76,10 +78,13 @@ TEST(FileCommandsCli, CorpusFilesCopiedIntoAnImageExportByteForByte) {
     if (row.headerKind == kHeaderV9t9) {
       EXPECT_EQ(Bytes(exported.begin(), exported.begin() + 28), Bytes(original.begin(), original.begin() + 28));
     }
+    copied.push_back({TrimTiName(row.tiName), static_cast<uint8_t>(row.statusFlags), static_cast<uint8_t>(row.recordLength),
+                      DataSectors(original, row.totalSectors)});
     ++checked;
   }
   EXPECT_EQ(checked, 12);
   EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(image)), std::vector<std::string>{});
+  test::ExpectImgtoolReads(image, copied);
 }
 
 TEST(FileCommandsCli, WritingIntoRealImagesKeepsThemConsistent) {
@@ -99,6 +104,9 @@ TEST(FileCommandsCli, WritingIntoRealImagesKeepsThemConsistent) {
     data.resize(file.Sectors() * 256u, 0);
     EXPECT_EQ(test::ReadFileThroughChain(after, "ADDED"), data) << name;
     EXPECT_LE(test::CheckFloppyConsistency(after).size(), problemsBefore) << name;
+    std::vector<test::ExpectedTiFile> expected = test::FilesOnImage(bytes);
+    expected.push_back(test::Expect(file));
+    test::ExpectImgtoolReads(image, expected);
 
     // Delete it again: only what the copy changed goes back.
     EXPECT_EQ(Cli("rm " + Q(image) + " ADDED").status, 0) << name;
@@ -138,6 +146,14 @@ TEST(FileCommandsCli, RefusalsAndQuestionsShowTheirTexts) {
 
   ASSERT_EQ(Cli("attrib " + Q(dir.path()) + " prog +P +A").status, 0);
   EXPECT_EQ(test::ReadFile(dir.path() + "/prog")[12], 0x01 | 0x08 | 0x10);
+  // The protected file replaces the copy in the image and is renamed there.
+  const std::string disk = dir.path() + "/disk.dsk";
+  ASSERT_EQ(Cli("copy " + Q(dir.path()) + " " + Q(disk) + " prog --yes").status, 0);
+  ASSERT_EQ(Cli("rename " + Q(disk) + " PROG GAME").status, 0);
+  test::TiFile locked = test::ProgramFile("PROG", Bytes(300, 1));
+  locked.status |= 0x08 | 0x10;
+  EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(disk)), std::vector<std::string>{});
+  test::ExpectImgtoolReads(disk, {test::Expect(locked, "GAME")});
   ASSERT_EQ(Cli("mkdir " + Q(dir.path()) + " sub").status, 0);
   EXPECT_TRUE(IsDirectory(dir.path() + "/sub"));
 }

@@ -12,6 +12,7 @@
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
+#include "support/imgtool_check.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -103,6 +104,7 @@ TEST(FileCommands, EveryRefusalIsReportedWithItsTextBeforeAnythingHappens) {
   EXPECT_EQ(CopyRows(pc, target, NoProgress()), CopyResult::Done);
   ASSERT_EQ(target.RowCount(), 1);
   EXPECT_EQ(TrimTiName(target.rows[0].tiName), "HELLO");
+  test::ExpectImgtoolReads(image, {test::Expect(Program("HELLO", 10, 1))});
   EXPECT_TRUE(reporter.errors.empty());
 }
 
@@ -133,6 +135,9 @@ TEST(FileCommands, CopyBetweenDirectoryAndImagesRoundTripsByteForByte) {
   EXPECT_EQ(test::ReadFile(out.path() + "/PROG"), test::V9t9File(prog));
   EXPECT_EQ(test::ReadFile(out.path() + "/TEXT"), test::V9t9File(text));
   EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(b)), std::vector<std::string>{});
+  EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(a)), std::vector<std::string>{});
+  test::ExpectImgtoolReads(a, {test::Expect(prog), test::Expect(text)});
+  test::ExpectImgtoolReads(b, {test::Expect(prog), test::Expect(text)});
   EXPECT_TRUE(reporter.errors.empty());
   EXPECT_TRUE(reporter.questions.empty());
 }
@@ -169,6 +174,7 @@ TEST(FileCommands, OverwriteQuestionAllAndCancel) {
   EXPECT_EQ(IndexOf(floppy, "ONE") >= 0, true);
   EXPECT_EQ(test::ReadFileThroughChain(test::ReadFile(image), "THREE"),
             test::ReadFileThroughChain(before, "THREE"));
+  test::ExpectImgtoolReads(image, {test::Expect(Program("ONE", 300, 1)), test::Expect(Program("THREE", 5, 9))});
 }
 
 TEST(FileCommands, DeleteTextsAndEngines) {
@@ -186,6 +192,7 @@ TEST(FileCommands, DeleteTextsAndEngines) {
   EXPECT_EQ(floppy.RowCount(), 2);
   EXPECT_EQ(floppy.cursor, 0);
   EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(image)), std::vector<std::string>{});
+  test::ExpectImgtoolReads(image, {test::Expect(Program("A1", 600, 2)), test::Expect(Program("A6", 600, 2))});
 
   dir.Mkdir("empty");
   PaneState pc = OpenDir(dir.path());
@@ -229,6 +236,7 @@ TEST(FileCommands, RenameRewritesV9t9NameAndVolumeButNeverClobbers) {
   ASSERT_TRUE(RenameRow(pc, "newvol"));
   const Bytes vib = test::ReadFile(dir.path() + "/newvol.dsk");
   EXPECT_EQ(std::string(vib.begin(), vib.begin() + 10), "NEWVOL    ");
+  test::ExpectImgtoolReads(dir.path() + "/newvol.dsk", {});
 
   // Keys the field ignores never reach the name: no path can be made.
   pc.cursor = IndexOf(pc, "newvol.dsk");
@@ -326,6 +334,7 @@ TEST(FileCommands, CreateDirectoryAndImage) {
   reporter.answers = {Answer::Yes};
   ASSERT_TRUE(CreateImage(pc, "Games", ImageChoices()[0].geometry, NoProgress()));
   EXPECT_EQ(test::ReadFile(dir.path() + "/Games.dsk").size(), 360u * 256);
+  test::ExpectImgtoolReads(dir.path() + "/Games.dsk", {});
   EXPECT_TRUE(reporter.errors.empty());
 }
 
@@ -353,6 +362,9 @@ TEST(FileCommands, CopyIntoFloppySubdirectoryUsesItsOwnIndex) {
   const PaneState root = OpenImage(image);
   for (const CatalogEntry& r : root.rows) EXPECT_NE(TrimTiName(r.tiName), "NOTES");
   EXPECT_EQ(test::CheckFloppyConsistency(test::ReadFile(image)), std::vector<std::string>{});
+  test::ExpectImgtoolReads(image, {test::Expect(test::DisVarFile("ROOT", 80, {"x"})),
+                                   test::Expect(test::DisVarFile("OLD", 80, {"y"}), "UTIL.OLD"),
+                                   test::Expect(test::DisVarFile("NOTES", 80, {"in the sub-directory"}), "UTIL.NOTES")});
   EXPECT_TRUE(reporter.errors.empty());
 }
 

@@ -11,6 +11,7 @@
 #include "floppy/pc99_layout.h"
 #include "floppy/pc99_lister.h"
 #include "support/disk_builder.h"
+#include "support/imgtool_check.h"
 #include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
 
@@ -128,16 +129,16 @@ TEST(Pc99Locate, MissingRecordsAndShortFilesAreNotFoundAndOnlyReportedWithAPath)
 
 class Pc99Files : public testing::Test {
  protected:
+  static std::vector<test::TiFile> DiskFiles() {
+    test::TiFile table = test::DisFixFile("TABLE", 64, {"a", "b", "c", "d", "e", "f", "g"});
+    table.fragments = {1, 1};
+    return {test::DisVarFile("NOTES", 80, {"first line", "", "third"}), test::ProgramFile("LOADER", Bytes(700, 0x42)),
+            table};
+  }
   Bytes MakeDisk() {
-    return test::DiskBuilder::Dssd("TRACKS")
-        .Add(test::DisVarFile("NOTES", 80, {"first line", "", "third"}))
-        .Add(test::ProgramFile("LOADER", Bytes(700, 0x42)))
-        .Add([] {
-          test::TiFile f = test::DisFixFile("TABLE", 64, {"a", "b", "c", "d", "e", "f", "g"});
-          f.fragments = {1, 1};
-          return f;
-        }())
-        .Build();
+    test::DiskBuilder disk = test::DiskBuilder::Dssd("TRACKS");
+    for (const test::TiFile& f : DiskFiles()) disk.Add(f);
+    return disk.Build();
   }
   test::TempDir dir_;
   test::RecordingReporter reporter_;
@@ -367,6 +368,9 @@ TEST_F(Pc99Files, TheCommandChecksItsDestinationAndAsksBeforeOverwriting) {
   EXPECT_EQ(test::ReadFile(to + "/a.pc99"), (Bytes{1, 2, 3}));
   EXPECT_EQ(test::ReadFile(to + "/b.pc99"), disk);
   EXPECT_EQ(test::ReadFile(to + "/c.pc99"), disk);
+  std::vector<test::ExpectedTiFile> files;
+  for (const test::TiFile& f : DiskFiles()) files.push_back(test::Expect(f));
+  test::ExpectImgtoolReads(to + "/c.pc99", files);
   EXPECT_EQ(source.MarkedCount(), 0);
   EXPECT_EQ(destination.RowCount(), 3);  // re-read after each image
 

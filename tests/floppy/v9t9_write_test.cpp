@@ -9,6 +9,7 @@
 #include "floppy/v9t9.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
+#include "support/imgtool_check.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -105,6 +106,7 @@ TEST(AddFile, NewSssdImagePutsFdrAtTwoDataAtThirtyFourAndReadsBack) {
   expected.resize(256, 0);
   EXPECT_EQ(test::ReadFileThroughChain(b, "ONE"), expected);
   EXPECT_EQ(test::CheckFloppyConsistency(b), std::vector<std::string>{});
+  test::ExpectImgtoolReads(image.path(), {test::Expect(one)});
   EXPECT_TRUE(reporter.errors.empty());
 }
 
@@ -148,6 +150,9 @@ TEST(AddFile, EveryFileTypeAndEmptyFileKeepsAttributesAndIndexSorted) {
                                               "PROG      "}));
   const unsigned emptyFdr = test::RootIndex(b)[3];
   EXPECT_EQ(b[emptyFdr * 256 + 28], 0);  // no chain entries
+  std::vector<test::ExpectedTiFile> expected;
+  for (const test::TiFile* f : files) expected.push_back(test::Expect(*f));
+  test::ExpectImgtoolReads(image.path(), expected);
 }
 
 TEST(AddFile, DataStartsAtAllocationUnitThirtyFour) {
@@ -161,6 +166,7 @@ TEST(AddFile, DataStartsAtAllocationUnitThirtyFour) {
     EXPECT_EQ(test::RootIndex(b), std::vector<unsigned>{fdr});
     EXPECT_EQ(b[fdr * 256 + 28], firstData);
     EXPECT_EQ(test::CheckFloppyConsistency(b), std::vector<std::string>{});
+    test::ExpectImgtoolReads(image.path(), {test::Expect(Program("P", 600))});
   }
 }
 
@@ -188,6 +194,7 @@ TEST(AddFile, FragmentedDiskGetsFragmentedChainThatReadsBack) {
   Bytes expected = big.data;
   expected.resize(75 * 256, 0);
   EXPECT_EQ(test::ReadFileThroughChain(b, "BIG"), expected);
+  test::ExpectImgtoolReads(image.path(), {test::Expect(big)});
   EXPECT_TRUE(reporter.errors.empty());
 }
 
@@ -254,6 +261,9 @@ TEST(AddFile, SourceShorterThanItsHeaderLeavesImageAsItWas) {
   Bytes expected(pc.begin() + 128, pc.end());
   expected.resize(4 * 256, 0);
   EXPECT_EQ(test::ReadFileThroughChain(image.Bytes_(), "SHORT"), expected);
+  test::TiFile shortFile = f;
+  shortFile.data = expected;
+  test::ExpectImgtoolReads(image.path(), {test::Expect(Program("KEEP", 300)), test::Expect(shortFile)});
 }
 
 // Sectors whose writes fail from the n-th write on, once.
@@ -310,6 +320,7 @@ TEST(AddFile, OverwriteAnswers) {
   expected.resize(512, 0);
   EXPECT_EQ(test::ReadFileThroughChain(b, "SAME"), expected);
   EXPECT_EQ(test::CheckFloppyConsistency(b), std::vector<std::string>{});  // old sectors freed
+  test::ExpectImgtoolReads(image.path(), {test::Expect(replacement)});
 }
 
 TEST(DeleteAndRename, KeepTheFileSystemConsistent) {
@@ -340,6 +351,8 @@ TEST(DeleteAndRename, KeepTheFileSystemConsistent) {
   std::vector<std::string> names;
   for (unsigned s : test::RootIndex(b)) names.emplace_back(b.begin() + s * 256, b.begin() + s * 256 + 10);
   EXPECT_EQ(names, (std::vector<std::string>{"BRAVO     ", "ZULU      "}));
+  test::ExpectImgtoolReads(image.path(),
+                           {test::Expect(Program("GAMMA", 600), "BRAVO"), test::Expect(Program("ALPHA", 600), "ZULU")});
 }
 
 struct GeometryCase {
@@ -366,6 +379,7 @@ TEST_P(NewImage, IsEmptyConsistentAndListsItsFreeSpace) {
   EXPECT_EQ(s.free, c.free);
   EXPECT_EQ(s.tracksPerSide, c.geometry.tracksPerSide);
   EXPECT_EQ(test::CheckFloppyConsistency(b), std::vector<std::string>{});
+  test::ExpectImgtoolReads(path, {});
 }
 
 INSTANTIATE_TEST_SUITE_P(SixGeometries, NewImage,
@@ -391,6 +405,7 @@ TEST(AddFile, OverwriteOnAFullDiskReusesTheOldSectors) {
   const test::TiFile replacement = Program("SAME", 20 * 256, 7);
   EXPECT_EQ(Add(image.Load(), dir, replacement, Answer::Yes), AddResult::Added);
   EXPECT_EQ(test::ReadFileThroughChain(image.Bytes_(), "SAME"), replacement.data);
+  test::ExpectImgtoolReads(image.path(), {test::Expect(replacement)});
   EXPECT_TRUE(reporter.errors.empty());
 }
 

@@ -57,14 +57,20 @@ std::vector<std::string> CheckFloppyConsistency(const Bytes& image) {
   const unsigned total = Be16(image, 10);
   if (image.size() < size_t{total} * 256) return {"image shorter than its VIB says"};
   const unsigned au = AuSize(total);
-  std::map<unsigned, std::string> owner;  // sector -> what uses it
+  // What uses each sector: an index into `users`, -1 for nothing.
+  std::vector<int> owner(total, -1);
+  std::vector<std::string> users;
   auto own = [&](unsigned sector, const std::string& who) {
     if (sector >= total) {
       problems.push_back(who + " uses sector " + std::to_string(sector) + " past the end");
       return;
     }
-    auto [it, fresh] = owner.emplace(sector, who);
-    if (!fresh) problems.push_back("sector " + std::to_string(sector) + " shared by " + it->second + " and " + who);
+    if (users.empty() || users.back() != who) users.push_back(who);
+    if (owner[sector] >= 0)
+      problems.push_back("sector " + std::to_string(sector) + " shared by " + users[static_cast<size_t>(owner[sector])] +
+                         " and " + who);
+    else
+      owner[sector] = static_cast<int>(users.size() - 1);
   };
   own(0, "VIB");
   own(1, "FDIR");
@@ -90,13 +96,14 @@ std::vector<std::string> CheckFloppyConsistency(const Bytes& image) {
         problems.push_back("index not sorted at " + name);
       previous = name;
       own(fdr, "FDR of " + name);
-      for (unsigned s : WalkChain(image, fdr).sectors) own(s, "data of " + name);
+      const std::string data = "data of " + name;
+      for (unsigned s : WalkChain(image, fdr).sectors) own(s, data);
     }
   }
   // AUs wholly on the disk: used exactly when some sector in them is owned.
   for (unsigned u = 0; u < total / au && u < 1600; ++u) {
     bool used = false;
-    for (unsigned s = u * au; s < u * au + au; ++s) used = used || owner.count(s);
+    for (unsigned s = u * au; s < u * au + au && s < total; ++s) used = used || owner[s] >= 0;
     const bool bit = (image[56 + u / 8] >> (u % 8)) & 1;
     if (bit != used) problems.push_back("bitmap bit of AU " + std::to_string(u) + (bit ? " set but unused" : " clear but used"));
   }
@@ -108,12 +115,36 @@ Bytes ReadFileThroughChain(const Bytes& image, const std::string& name) {
   wanted.resize(10, ' ');
   for (unsigned fdr : IndexOf(image, 1)) {
     if (std::string(image.begin() + fdr * 256, image.begin() + fdr * 256 + 10) != wanted) continue;
-    Bytes data;
-    for (unsigned s : WalkChain(image, fdr).sectors)
-      data.insert(data.end(), image.begin() + s * 256, image.begin() + s * 256 + 256);
-    return data;
+    return ReadFileAtFdr(image, fdr);
   }
   return {};
+}
+
+std::vector<unsigned> ChainSectors(const Bytes& image, unsigned fdrSector) {
+  if (size_t{fdrSector} * 256 + 256 > image.size()) return {};
+  return WalkChain(image, fdrSector).sectors;
+}
+
+Bytes ReadFileAtFdr(const Bytes& image, unsigned fdrSector) {
+  Bytes data;
+  for (unsigned s : WalkChain(image, fdrSector).sectors) {
+    if (size_t{s} * 256 + 256 > image.size()) break;
+    data.insert(data.end(), image.begin() + s * 256, image.begin() + s * 256 + 256);
+  }
+  return data;
+}
+
+std::vector<SubdirIndex> Subdirectories(const Bytes& image) {
+  std::vector<SubdirIndex> dirs;
+  for (size_t slot = 0; slot < 3; ++slot) {
+    const size_t at = 20 + 12 * slot;
+    const unsigned s = Be16(image, at + 10);
+    if (image.size() < 256 || image[at] == 0 || s == 0) continue;
+    std::string name(image.begin() + static_cast<long>(at), image.begin() + static_cast<long>(at) + 10);
+    name.erase(name.find_last_not_of(' ') + 1);
+    dirs.push_back({name, IndexOf(image, s)});
+  }
+  return dirs;
 }
 
 }  // namespace korvane::test

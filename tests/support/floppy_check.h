@@ -21,4 +21,17 @@ Bytes ReadFileThroughChain(const Bytes& image, const std::string& name);
 // The FDR sector numbers of the root index, in index order.
 std::vector<unsigned> RootIndex(const Bytes& image);
 
+// The data sectors of the file whose FDR is at `fdrSector`, in file order.
+std::vector<unsigned> ChainSectors(const Bytes& image, unsigned fdrSector);
+
+// The data of the file whose FDR is at `fdrSector`, through its chain.
+Bytes ReadFileAtFdr(const Bytes& image, unsigned fdrSector);
+
+// The sub-directories the VIB names, with the FDR sectors of their index.
+struct SubdirIndex {
+  std::string name;  // without padding
+  std::vector<unsigned> fdrs;
+};
+std::vector<SubdirIndex> Subdirectories(const Bytes& image);
+
 }  // namespace korvane::test

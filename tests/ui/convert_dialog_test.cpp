@@ -22,6 +22,7 @@
 #include "support/arc_builder.h"
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
+#include "support/imgtool_check.h"
 #include "support/recording_reporter.h"
 #include "ui/command_ids.h"
 #include "ui/main_window.h"
@@ -346,6 +347,10 @@ class ConvertDialogTest : public QObject {
     const test::Bytes poem = test::ReadFileThroughChain(image, "POEM");
     QVERIFY(poem.size() >= 7);
     QCOMPARE(test::Bytes(poem.begin(), poem.begin() + 7), kPoemRecords);
+    std::string problems;
+    for (const std::string& p : test::ImgtoolDifferences(dir_->path() + "/NOTES.dsk", test::FilesOnImage(image)))
+      problems += p + "\n";
+    QVERIFY2(problems.empty(), problems.c_str());
     const int row = RowOf(*w, kRight, "POEM");
     QVERIFY(row >= 0);
     QCOMPARE(Pane(*w, kRight).state.rows[static_cast<size_t>(row)].kind, uint16_t{kKindDisVar});

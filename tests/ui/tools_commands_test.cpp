@@ -15,6 +15,7 @@
 #include "catalog/sort.h"
 #include "support/arc_builder.h"
 #include "support/disk_builder.h"
+#include "support/imgtool_check.h"
 #include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
 #include "ui/command_ids.h"
@@ -67,6 +68,13 @@ class ToolsCommandsTest : public QObject {
     return nullptr;
   }
   std::vector<uint8_t> Bytes(const std::string& name) { return test::ReadFile(dir_->path() + "/" + name); }
+  // imgtool reads the image as the test support's own walker does.
+  void ExpectImgtoolAgrees(const std::string& name) {
+    const std::string path = dir_->path() + "/" + name;
+    std::string text;
+    for (const std::string& p : test::ImgtoolDifferences(path, test::FilesOnImage(test::ReadFile(path)))) text += p + "\n";
+    QVERIFY2(text.empty(), text.c_str());
+  }
 
  private slots:
   void init() {
@@ -162,6 +170,7 @@ class ToolsCommandsTest : public QObject {
     QCOMPARE(std::string(image.begin(), image.begin() + 10), std::string("MYDISKX   "));
     QCOMPARE((image[10] << 8) | image[11], 360);
     QCOMPARE(image[2 * 256], uint8_t{0xe5});
+    ExpectImgtoolAgrees("mydiskx.dsk");
     bool listed = false;
     for (const CatalogEntry& r : Left(*w).state.rows) listed |= r.sourceName == "mydiskx.dsk";
     QVERIFY2(listed, "the pane is re-read");
@@ -262,6 +271,7 @@ class ToolsCommandsTest : public QObject {
     QCOMPARE(image.size(), size_t{720 * 256});
     QCOMPARE(std::string(image.begin(), image.begin() + 10), std::string("ARCH      "));
     QVERIFY2(image[256] != 0 || image[257] != 0, "the FDIR lists the copied members");
+    ExpectImgtoolAgrees("OUT/ARCH.dsk");
     QVERIFY(reporter_->errors.empty());
   }
 
