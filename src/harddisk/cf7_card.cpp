@@ -1,0 +1,169 @@
+#include "harddisk/cf7_card.h"
+
+#include <cerrno>
+
+#include "catalog/errors.h"
+#include "catalog/header.h"
+
+namespace korvane {
+
+MountRecord ParseMountRecord(ByteView b) {
+  MountRecord r;
+  r.present = b.u8(cf7::kMount) == cf7::kMountPresent && b.u8(cf7::kMount + 1) == cf7::kMountDrives;
+  if (!r.present) return r;
+  for (size_t i = 0; i < 3; ++i) r.dsk[i] = b.be16(cf7::kMount + 2 + 2 * i);
+  return r;
+}
+
+void PutMountRecord(ByteWriter& w, const std::array<uint16_t, 3>& dsk) {
+  w.put8(cf7::kMount, cf7::kMountPresent);     // record present
+  w.put8(cf7::kMount + 1, cf7::kMountDrives);  // three drives follow
+  for (size_t i = 0; i < 3; ++i) w.put16be(cf7::kMount + 2 + 2 * i, dsk[i]);  // DSK1..DSK3
+}
+
+void CompactDeviceSector(const uint8_t* device, Sector& out) {
+  for (size_t k = 0; k < out.size(); ++k) out[k] = device[2 * k];
+}
+
+void SpreadDeviceSector(const Sector& in, uint8_t filler, uint8_t* device) {
+  for (size_t k = 0; k < in.size(); ++k) {
+    device[2 * k] = in[k];
+    device[2 * k + 1] = filler;
+  }
+}
+
+std::array<uint8_t, cf7::kHeaderSize> MakeCardImageHeader(const std::string& imageBaseName, const MountRecord& mount) {
+  std::array<uint8_t, cf7::kHeaderSize> h{};
+  ByteWriter w(h.data(), h.size());
+  w.putStr(cf7::kHeaderName, PcNameToTiName(imageBaseName), 10);  // TI form of the image's name
+  w.putStr(cf7::kHeaderMarker, "CF7", 3);
+  if (mount.present) PutMountRecord(w, mount.dsk);  // else all 0
+  return h;
+}
+
+bool HasCardImageMarker(ByteView first) { return first.equals(cf7::kHeaderMarker, "CF7"); }
+
+bool RecogniseCardImage(ByteView first256, uint64_t fileSize, const std::string& pcName, CatalogEntry& row) {
+  if (first256.size() < 256 || !HasCardImageMarker(first256)) return false;
+  row.kind = kKindCardImg;
+  row.sourceName = pcName;
+  row.tiName = first256.str(cf7::kHeaderName, 10);
+  row.sizeInSectors = static_cast<uint32_t>((fileSize - cf7::kHeaderSize) / 256);
+  return true;
+}
+
+// ---- card image ----
+
+bool CardImage::Open(const std::string& path, bool write) {
+  path_ = path;
+  if (!file_.Open(path, write ? PcFile::Mode::ReadWrite : PcFile::Mode::Read)) {
+    ReportError(write ? kErrOpenReadWrite : kErrOpenRead, path);
+    return false;
+  }
+  if (!file_.ReadExact(0, header_.data(), header_.size()) || !HasCardImageMarker(ByteView(header_.data(), 128))) {
+    ReportError(kErrDiskInfo, path);
+    file_.Close();
+    return false;
+  }
+  const int64_t size = file_.Size();
+  sectors_ = size > static_cast<int64_t>(cf7::kHeaderSize) ? (static_cast<uint64_t>(size) - cf7::kHeaderSize) / 256 : 0;
+  return true;
+}
+
+bool CardImage::ReadSector(uint64_t sector, Sector& out) {
+  if (!file_.ReadExact(cf7::kHeaderSize + sector * 256, out.data(), out.size())) {
+    ReportError(kErrReadSector, static_cast<long long>(sector), path_);
+    return false;
+  }
+  return true;
+}
+
+bool CardImage::WriteSector(uint64_t sector, const Sector& in, uint8_t) {
+  if (!file_.WriteAt(cf7::kHeaderSize + sector * 256, in.data(), in.size())) {
+    ReportError(kErrWriteSector, static_cast<long long>(sector), path_);
+    return false;
+  }
+  return true;
+}
+
+bool CardImage::ReadMountRecord(MountRecord& out) {
+  out = ParseMountRecord(ByteView(header_.data(), header_.size()));
+  return true;
+}
+
+bool CardImage::WriteMountRecord(const std::array<uint16_t, 3>& dsk) {
+  // Read the header again: it is what is on disk now that counts.
+  if (!file_.ReadExact(0, header_.data(), header_.size())) {
+    ReportError(kErrReadSector, 0, path_);
+    return false;
+  }
+  ByteWriter w(header_.data(), header_.size());
+  PutMountRecord(w, dsk);
+  if (!file_.WriteAt(0, header_.data(), header_.size())) {
+    ReportError(kErrWriteSector, 0, path_);
+    return false;
+  }
+  return true;
+}
+
+// ---- card in a drive ----
+
+bool CardDrive::Open(const DriveEnvironment& env, const DriveDevice& drive, DriveAccess access) {
+  name_ = std::string(1, drive.letter) + ":";
+  return drive_.Open(env, drive, access);
+}
+
+bool CardDrive::ReadSector(uint64_t sector, Sector& out) {
+  uint8_t device[kDeviceSectorSize];
+  if (!ReadDeviceSectors(drive_, sector, 1, device)) return false;
+  CompactDeviceSector(device, out);
+  return true;
+}
+
+bool CardDrive::WriteSector(uint64_t sector, const Sector& in, uint8_t filler) {
+  uint8_t device[kDeviceSectorSize];
+  SpreadDeviceSector(in, filler, device);
+  return WriteDeviceSectors(drive_, sector, 1, device);
+}
+
+bool CardDrive::ReadMountRecord(MountRecord& out) {
+  Sector s;
+  if (!ReadSector(0, s)) return false;
+  out = ParseMountRecord(ByteView(s.data(), s.size()));
+  return true;
+}
+
+bool CardDrive::WriteMountRecord(const std::array<uint16_t, 3>& dsk) {
+  // Sector 0 is read and written raw, so that its filler bytes stay as the
+  // TI wrote them; only the even bytes 40-54 change.
+  uint8_t device[kDeviceSectorSize];
+  if (!ReadDeviceSectors(drive_, 0, 1, device)) return false;
+  Sector record{};
+  ByteWriter w(record.data(), record.size());
+  PutMountRecord(w, dsk);
+  for (size_t k = cf7::kMount; k < cf7::kMount + cf7::kMountLength; ++k) device[2 * k] = record[k];
+  return WriteDeviceSectors(drive_, 0, 1, device) && (drive_.Sync() || true);
+}
+
+// ---- one volume as a floppy ----
+
+CardVolumeSectors::CardVolumeSectors(Card& card, uint32_t volume)
+    : card_(card), first_(uint64_t{volume ? volume - 1 : 0} * cf7::kVolumeSectors) {}
+
+bool CardVolumeSectors::ReadSector(uint32_t n, Sector& out) {
+  if (n >= cf7::kVolumeSectors) {
+    ReportError(kErrReadSector, static_cast<long long>(n), card_.Name());
+    return false;
+  }
+  return card_.ReadSector(first_ + n, out);
+}
+
+bool CardVolumeSectors::WriteSector(uint32_t n, const Sector& in) {
+  if (n >= cf7::kVolumeSectors) {
+    ReportError(kErrWriteSector, static_cast<long long>(n), card_.Name());
+    return false;
+  }
+  return card_.WriteSector(first_ + n, in, n == 0 ? cf7::kFillerFirst : cf7::kFillerOther);
+}
+
+}  // namespace korvane
