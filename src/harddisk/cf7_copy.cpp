@@ -44,6 +44,20 @@ class ScratchImage {
   std::string path_;
 };
 
+// A volume that stays at 1600 sectors while its VIB still carries the
+// geometry of the smaller disk it grew from would be a ".dsk" whose geometry
+// and size disagree, which other tools take for a damaged image: it gets the
+// volume's own geometry (20 sectors per track, 40 tracks, 2 sides).
+uint32_t KeepWholeVolume(Sector& s, uint32_t g) {
+  ByteWriter w(s.data(), s.size());
+  if (g != cf7::kVolumeSectors && ByteView(s.data(), s.size()).be16(vib::kTotalSectors) == cf7::kVolumeSectors) {
+    w.put8(vib::kSectorsPerTrack, 20);
+    w.put8(vib::kTracksPerSide, 40);
+    w.put8(vib::kSides, 2);
+  }
+  return cf7::kVolumeSectors;
+}
+
 }  // namespace
 
 uint32_t VolumeOfRow(const CatalogEntry& row) {
@@ -57,11 +71,11 @@ uint32_t ShrinkVolumeVib(Sector& s) {
   ByteView v(s.data(), s.size());
   const uint32_t g = uint32_t{v.u8(vib::kSectorsPerTrack)} * v.u8(vib::kTracksPerSide) *
                      (v.u8(vib::kSides) ? v.u8(vib::kSides) : 1);
-  if (g < 2 || g >= cf7::kVolumeSectors) return cf7::kVolumeSectors;
+  if (g < 2 || g >= cf7::kVolumeSectors) return KeepWholeVolume(s, g);
   // Bit by bit: a disk whose size is not a multiple of 8 keeps its own
   // sectors in the shared bitmap byte as they were.
   for (unsigned au = g; au < vib::kBitmapBits; ++au)
-    if (BitmapTest(v, au)) return cf7::kVolumeSectors;
+    if (BitmapTest(v, au)) return KeepWholeVolume(s, g);
   for (unsigned au = g; au < vib::kBitmapBits; ++au) BitmapSet(s, au, true);  // past the end
   ByteWriter(s.data(), s.size()).put16be(vib::kTotalSectors, static_cast<uint16_t>(g));
   return g;

@@ -5,7 +5,8 @@
 // holds a smaller disk shrinks back to it: when the VIB's geometry gives
 // G = sectors per track x tracks x sides below 1600 and no sector from G on
 // is marked used, those sectors are marked "past the end" again, the VIB says
-// G sectors and only G sectors are written.
+// G sectors and only G sectors are written. A volume that cannot shrink is
+// written whole, with a geometry that agrees with its 1600 sectors.
 //
 // In ("NAME.dsk" -> volume v): the image's K sectors, then E5h up to 1600.
 // The VIB's bytes 20-55 are cleared (on a card in a drive, volume 1 keeps the
@@ -36,7 +37,8 @@ uint32_t VolumeOfRow(const CatalogEntry& volumeRow);
 std::string VolumeDskName(const CatalogEntry& volumeRow);
 
 // Applies the shrink rule to a volume's sector 0 (a valid VIB). Returns the
-// number of sectors to write: G when the volume shrinks, else 1600.
+// number of sectors to write: G when the volume shrinks, else 1600 (and a
+// VIB that says 1600 sectors gets the matching 20 x 40 x 2 geometry).
 uint32_t ShrinkVolumeVib(Sector& vibSector);
 // Applies the grow rule to an image's sector 0; `keep` is put at 20-27 when
 // present.
