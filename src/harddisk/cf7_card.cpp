@@ -114,14 +114,14 @@ bool CardDrive::Open(const DriveEnvironment& env, const DriveDevice& drive, Driv
 }
 
 bool CardDrive::ReadSector(uint64_t sector, Sector& out) {
-  uint8_t device[kDeviceSectorSize];
+  alignas(4096) uint8_t device[kDeviceSectorSize];  // aligned for unbuffered transfers
   if (!ReadDeviceSectors(drive_, sector, 1, device)) return false;
   CompactDeviceSector(device, out);
   return true;
 }
 
 bool CardDrive::WriteSector(uint64_t sector, const Sector& in, uint8_t filler) {
-  uint8_t device[kDeviceSectorSize];
+  alignas(4096) uint8_t device[kDeviceSectorSize];  // aligned for unbuffered transfers
   SpreadDeviceSector(in, filler, device);
   return WriteDeviceSectors(drive_, sector, 1, device);
 }
@@ -136,13 +136,19 @@ bool CardDrive::ReadMountRecord(MountRecord& out) {
 bool CardDrive::WriteMountRecord(const std::array<uint16_t, 3>& dsk) {
   // Sector 0 is read and written raw, so that its filler bytes stay as the
   // TI wrote them; only the even bytes 40-54 change.
-  uint8_t device[kDeviceSectorSize];
+  alignas(4096) uint8_t device[kDeviceSectorSize];  // aligned for unbuffered transfers
   if (!ReadDeviceSectors(drive_, 0, 1, device)) return false;
   Sector record{};
   ByteWriter w(record.data(), record.size());
   PutMountRecord(w, dsk);
   for (size_t k = cf7::kMount; k < cf7::kMount + cf7::kMountLength; ++k) device[2 * k] = record[k];
-  return WriteDeviceSectors(drive_, 0, 1, device) && (drive_.Sync() || true);
+  return WriteDeviceSectors(drive_, 0, 1, device) && Flush();
+}
+
+bool CardDrive::Flush() {
+  if (drive_.Sync()) return true;
+  ReportError(kErrDriveWrite, 0, drive_.Letter(), drive_.SystemError());
+  return false;
 }
 
 // ---- one volume as a floppy ----

@@ -96,6 +96,8 @@ class Card {
   virtual bool WriteSector(uint64_t sector, const Sector& in, uint8_t filler) = 0;
   virtual bool ReadMountRecord(MountRecord& out) = 0;
   virtual bool WriteMountRecord(const std::array<uint16_t, 3>& dsk) = 0;
+  // Waits until what was written is on the card (reported on failure).
+  virtual bool Flush() { return true; }
 };
 
 // A card image file.
@@ -132,6 +134,7 @@ class CardDrive : public Card {
   bool WriteSector(uint64_t sector, const Sector& in, uint8_t filler) override;
   bool ReadMountRecord(MountRecord& out) override;
   bool WriteMountRecord(const std::array<uint16_t, 3>& dsk) override;
+  bool Flush() override;
 
  private:
   OpenDrive drive_;

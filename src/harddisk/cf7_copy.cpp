@@ -209,6 +209,8 @@ CardCopyResult CopyImageToVolume(Card& card, uint32_t volume, const std::string&
     progress.Step(i + 1);
   }
   progress.End();
+  // Even a cancelled copy has written sectors that must reach the card.
+  if (result != CardCopyResult::Failed && !card.Flush()) result = CardCopyResult::Failed;
   return result;
 }
 

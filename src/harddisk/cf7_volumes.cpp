@@ -129,6 +129,7 @@ bool InitializeVolume(Card& card, uint32_t volume, const std::string& label, Pro
     progress.Step(s + 1);  // the format runs to its end: half a volume is worse than none
   }
   progress.End();
+  ok = ok && card.Flush();
   if (ok && summary) ReadDiskSummary(ByteView(vibSector.data(), vibSector.size()), kKindCardVolume, *summary);
   return ok;
 }

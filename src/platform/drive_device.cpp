@@ -237,7 +237,10 @@ bool OpenDrive::Open(const DriveEnvironment& env, const DriveDevice& drive, Driv
   struct stat st {};
   const bool isDevice = ::stat(drive.path.c_str(), &st) == 0 && S_ISBLK(st.st_mode);
   int flags = O_CLOEXEC | (write ? O_RDWR : O_RDONLY);
-  if (isDevice) flags |= O_EXCL;  // the write lock: refused while mounted or held
+  // The write lock: the kernel refuses it while the device or one of its
+  // partitions is mounted or held. Reading (to tell what a drive holds) needs
+  // no lock and must work on a mounted stick too.
+  if (isDevice && write) flags |= O_EXCL;
   fd_ = ::open(drive.path.c_str(), flags | (isDevice ? O_DIRECT : 0));
   direct_ = isDevice && fd_ >= 0;
   if (fd_ < 0 && isDevice && errno == EINVAL) fd_ = ::open(drive.path.c_str(), flags);  // no O_DIRECT here
