@@ -9,6 +9,7 @@
 #include "harddisk/cf7_volumes.h"
 #include "support/card_builder.h"
 #include "support/floppy_check.h"
+#include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -109,6 +110,29 @@ TEST_P(Cf7RoundTrip, DiskCopiedOntoAVolumeAndOutAgainIsTheOriginal) {
 INSTANTIATE_TEST_SUITE_P(Geometries, Cf7RoundTrip,
                          ::testing::Values(test::DiskBuilder::Sssd("SSSD"), test::DiskBuilder::Dsdd("DSDD"),
                                            test::DiskBuilder("ODD", 740, 10, 37, 2, 1)));
+
+TEST(Cf7CopyIn, Pc99ImageGoesThroughTheConversionAndLandsLikeItsSectorImage) {
+  test::TempDir dir;
+  const Bytes disk = SmallDisk();
+  dir.Write("small.pc99", test::BuildPc99(disk, {}));
+  CatalogEntry row;
+  row.kind = kKindPc99Sd;
+  row.sourceName = "small.pc99";
+  row.tiName = "SMALL";
+  row.containerSectorsPerTrack = 9;
+  row.containerTracks = 40;
+  row.disk.sectorsPerTrack = 9;
+  row.disk.tracksPerSide = 40;
+  row.disk.sides = 1;
+  row.disk.totalSectors = row.disk.total = 360;
+  const std::string card = dir.Write("card.cf7", test::CardImageFile("CARD", Volumes(1)));
+  CardImage c;
+  ASSERT_TRUE(c.Open(card, true));
+  ASSERT_EQ(CopyImageRowToVolume(c, 1, row, dir.path(), NoProgress()), CardCopyResult::Done);
+  const std::string out = dir.path() + "/out.dsk";
+  ASSERT_EQ(CopyVolumeToDsk(c, 1, out, NoProgress()), CardCopyResult::Done);
+  EXPECT_EQ(test::ReadFile(out), disk);
+}
 
 TEST(Cf7CopyOut, UsedTailKeeps1600SectorsAndTheSubdirAreaIsCleared) {
   test::TempDir dir;
