@@ -87,6 +87,15 @@ TEST(DriveList, StandInsReplaceTheSystemDrivesInTheirOwnOrder) {
   EXPECT_TRUE(drives[1].standIn);
 }
 
+TEST(DriveList, KorvaneDrivesNamesTheStandInsSeparatedByColons) {
+  ::setenv("KORVANE_DRIVES", "/tmp/a.raw::/tmp/b card.raw", 1);
+  const DriveEnvironment env = DriveEnvironment::FromProcess();
+  ::unsetenv("KORVANE_DRIVES");
+  EXPECT_TRUE(env.standInsGiven);
+  EXPECT_EQ(env.standIns, (std::vector<std::string>{"/tmp/a.raw", "/tmp/b card.raw"}));
+  EXPECT_FALSE(DriveEnvironment::FromProcess().standInsGiven);
+}
+
 TEST(DriveWriteRefusal, MountedPartitionOrFixedDeviceIsNeverOpenedForWriting) {
   if (!HaveBlockDevice("/dev/loop0")) GTEST_SKIP() << "no /dev/loop0 to stand for a device";
   FakeSystem sys;
