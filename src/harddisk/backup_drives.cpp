@@ -19,7 +19,8 @@ std::vector<RemovableDrive> EnumerateRemovableDrives(const DriveEnvironment& env
     const int lastError = LastErrorCode();
     OpenDrive drive;
     AlignedBuffer sector0(kDeviceSectorSize);
-    const bool read = sector0.data() && drive.Open(env, device, DriveAccess::Read) && drive.Read(0, 1, sector0.data());
+    const bool read =
+        sector0.data() && drive.Open(env, device, DriveAccess::Read) && drive.Read(0, 1, sector0.data());
     InstallReporter(previous);
     SetLastErrorCode(lastError);
     if (!read) continue;
@@ -72,8 +73,10 @@ std::string CardLocationText(const RemovableDrive& d) {
 
 std::string BackupLabel(const RemovableDrive& d) {
   switch (d.type) {
-    case kDriveHardDisk: return fmt::sprintf("%c: DSKIMG [%luMb] [%10.10s]", d.device.letter, Mb(d), d.volumeName);
-    case kDriveCard: return fmt::sprintf("%c: CF7A+     [%luMb] [%10.10s]", d.device.letter, Mb(d), d.volumeName);
+    case kDriveHardDisk:
+      return fmt::sprintf("%c: DSKIMG [%luMb] [%10.10s]", d.device.letter, Mb(d), d.volumeName);
+    case kDriveCard:
+      return fmt::sprintf("%c: CF7A+     [%luMb] [%10.10s]", d.device.letter, Mb(d), d.volumeName);
     default:
       return fmt::sprintf("%c: %-8.8s  [%luMb] [%11.11s]", d.device.letter, d.typeText, Mb(d), d.volumeName);
   }

@@ -14,8 +14,8 @@
 namespace korvane {
 
 enum DriveType : uint16_t {
-  kDriveCard = 1,        // CF7A+ card
-  kDriveHardDisk = 4,    // TI hard disk (SCSI, IDE, WDS)
+  kDriveCard = 1,      // CF7A+ card
+  kDriveHardDisk = 4,  // TI hard disk (SCSI, IDE, WDS)
   kDrivePcFormatted = 100,
 };
 
@@ -33,7 +33,7 @@ struct RemovableDrive {
   std::string volumeName;  // up to 11 characters
   uint64_t size = 0;       // 512-byte sectors: TI-formatted size of a hard disk, whole device otherwise
   uint16_t type = 0;
-  std::string typeText;    // "CF7A+", "HDIMG", or the file-system name
+  std::string typeText;  // "CF7A+", "HDIMG", or the file-system name
   uint64_t Megabytes() const { return size * 512 / 1000000; }
 };
 

@@ -18,10 +18,12 @@ namespace {
 // The image must not be the drive itself (a stand-in named twice) or any
 // device: writing it would destroy what is being read.
 bool ImageIsDrive(const std::string& imagePath, const DriveDevice& drive) {
-  struct stat image {}, device {};
+  struct stat image {
+  }, device{};
   if (::stat(imagePath.c_str(), &image) != 0) return false;
   if (S_ISBLK(image.st_mode) || S_ISCHR(image.st_mode)) return true;
-  return ::stat(drive.path.c_str(), &device) == 0 && image.st_dev == device.st_dev && image.st_ino == device.st_ino;
+  return ::stat(drive.path.c_str(), &device) == 0 && image.st_dev == device.st_dev &&
+         image.st_ino == device.st_ino;
 }
 
 void RefuseImageIsDrive(int code, const std::string& imagePath) {
@@ -32,8 +34,8 @@ void RefuseImageIsDrive(int code, const std::string& imagePath) {
 // Writes a run of `count` units of `unit` bytes at unit `first`; on failure
 // finds the unit that fails and reports it as sector `first + i` times
 // `numberScale` (a hard-disk image counts TI sectors, two per device sector).
-bool WriteImageRun(PcFile& out, uint64_t base, uint64_t first, uint32_t count, size_t unit, const uint8_t* data,
-                   unsigned numberScale, const std::string& path) {
+bool WriteImageRun(PcFile& out, uint64_t base, uint64_t first, uint32_t count, size_t unit,
+                   const uint8_t* data, unsigned numberScale, const std::string& path) {
   if (out.WriteAt(base + first * unit, data, size_t{count} * unit)) return true;
   for (uint32_t i = 0; i < count; ++i)
     if (!out.WriteAt(base + (first + i) * unit, data + size_t{i} * unit, unit)) {
@@ -65,7 +67,8 @@ BackupResult ForEachRun(uint64_t total, const char* verb, Progress& progress, Ru
       return BackupResult::Cancelled;
     }
     const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kBackupRunSectors, total - d));
-    progress.SetText(fmt::sprintf("%s sector %d of %d", verb, static_cast<long long>(d), static_cast<long long>(total)));
+    progress.SetText(
+        fmt::sprintf("%s sector %d of %d", verb, static_cast<long long>(d), static_cast<long long>(total)));
     if (!run(d, count)) {
       progress.End();
       return BackupResult::Failed;
@@ -76,8 +79,8 @@ BackupResult ForEachRun(uint64_t total, const char* verb, Progress& progress, Ru
   return BackupResult::Done;
 }
 
-BackupResult BackupHardDisk(OpenDrive& drive, const RemovableDrive& info, PcFile& out, const std::string& path,
-                            Progress& progress) {
+BackupResult BackupHardDisk(OpenDrive& drive, const RemovableDrive& info, PcFile& out,
+                            const std::string& path, Progress& progress) {
   AlignedBuffer buffer(size_t{kBackupRunSectors} * kDeviceSectorSize);
   return ForEachRun(info.size, "reading", progress, [&](uint64_t d, uint32_t count) {
     return ReadDeviceSectors(drive, d, count, buffer.data()) &&
@@ -112,8 +115,8 @@ BackupResult BackupCard(OpenDrive& drive, const RemovableDrive& info, PcFile& ou
 
 }  // namespace
 
-BackupResult BackupDrive(const DriveEnvironment& env, const RemovableDrive& info, const std::string& imagePath,
-                         Progress& progress) {
+BackupResult BackupDrive(const DriveEnvironment& env, const RemovableDrive& info,
+                         const std::string& imagePath, Progress& progress) {
   if (ImageIsDrive(imagePath, info.device)) {
     RefuseImageIsDrive(kErrOpenWrite, imagePath);
     return BackupResult::Failed;
@@ -147,14 +150,15 @@ bool CheckCapacity(OpenDrive& drive, uint64_t count) {
   return false;
 }
 
-BackupResult RestoreHardDisk(OpenDrive& drive, PcFile& in, const std::string& path, const HardDiskProbe& probe,
-                             Progress& progress) {
+BackupResult RestoreHardDisk(OpenDrive& drive, PcFile& in, const std::string& path,
+                             const HardDiskProbe& probe, Progress& progress) {
   Sector first;
   if (!in.ReadExact(0, first.data(), first.size())) {
     ReportError(kErrReadSector, 0, path);
     return BackupResult::Failed;
   }
-  const std::optional<HardDiskIdentity> hd = probe ? probe(ByteView(first.data(), first.size())) : std::nullopt;
+  const std::optional<HardDiskIdentity> hd =
+      probe ? probe(ByteView(first.data(), first.size())) : std::nullopt;
   if (!hd || hd->deviceSectors == 0) {
     ReportError(kErrDiskInfo, path);
     return BackupResult::Failed;
@@ -190,14 +194,18 @@ BackupResult RestoreCard(OpenDrive& drive, PcFile& in, const std::string& path, 
     return BackupResult::Failed;
   }
   const int64_t size = in.Size();
-  const uint64_t c = size > static_cast<int64_t>(cf7::kHeaderSize) ? (static_cast<uint64_t>(size) - cf7::kHeaderSize) / 256 : 0;
+  const uint64_t c = size > static_cast<int64_t>(cf7::kHeaderSize)
+                         ? (static_cast<uint64_t>(size) - cf7::kHeaderSize) / 256
+                         : 0;
   if (!CheckCapacity(drive, c)) return BackupResult::Failed;
   const MountRecord mount = ParseMountRecord(ByteView(header.data(), header.size()));
   AlignedBuffer buffer(size_t{kBackupRunSectors} * kDeviceSectorSize);
   std::vector<uint8_t> compact(size_t{kBackupRunSectors} * 256);
   const BackupResult r = ForEachRun(c, "writing", progress, [&](uint64_t d, uint32_t count) {
     if (!ReadImageRun(in, cf7::kHeaderSize, d, count, 256, compact.data(), path)) return false;
-    if (d == 0 && mount.present) ByteWriter(compact.data(), 256).copy(cf7::kMount, ByteView(header.data() + cf7::kMount, cf7::kMountLength));
+    if (d == 0 && mount.present)
+      ByteWriter(compact.data(), 256)
+          .copy(cf7::kMount, ByteView(header.data() + cf7::kMount, cf7::kMountLength));
     for (uint32_t i = 0; i < count; ++i) {
       Sector s;
       std::copy_n(compact.begin() + size_t{i} * 256, 256, s.begin());
@@ -215,8 +223,8 @@ BackupResult RestoreCard(OpenDrive& drive, PcFile& in, const std::string& path, 
 
 }  // namespace
 
-BackupResult RestoreDrive(const DriveEnvironment& env, const RemovableDrive& info, const std::string& imagePath,
-                          const HardDiskProbe& probe, Progress& progress) {
+BackupResult RestoreDrive(const DriveEnvironment& env, const RemovableDrive& info,
+                          const std::string& imagePath, const HardDiskProbe& probe, Progress& progress) {
   if (ImageIsDrive(imagePath, info.device)) {
     RefuseImageIsDrive(kErrOpenRead, imagePath);
     return BackupResult::Failed;

@@ -28,12 +28,12 @@ enum class BackupResult { Done, Cancelled, Failed };
 // Sectors moved per run: 1 MiB of device sectors.
 inline constexpr uint32_t kBackupRunSectors = 2048;
 
-BackupResult BackupDrive(const DriveEnvironment& env, const RemovableDrive& drive, const std::string& imagePath,
-                         Progress& progress);
+BackupResult BackupDrive(const DriveEnvironment& env, const RemovableDrive& drive,
+                         const std::string& imagePath, Progress& progress);
 
 // The drive's type chooses the restore: a hard disk takes a plain image that
 // `probe` recognises, anything else a card image.
-BackupResult RestoreDrive(const DriveEnvironment& env, const RemovableDrive& drive, const std::string& imagePath,
-                          const HardDiskProbe& probe, Progress& progress);
+BackupResult RestoreDrive(const DriveEnvironment& env, const RemovableDrive& drive,
+                          const std::string& imagePath, const HardDiskProbe& probe, Progress& progress);
 
 }  // namespace korvane

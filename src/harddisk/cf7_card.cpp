@@ -16,8 +16,8 @@ MountRecord ParseMountRecord(ByteView b) {
 }
 
 void PutMountRecord(ByteWriter& w, const std::array<uint16_t, 3>& dsk) {
-  w.put8(cf7::kMount, cf7::kMountPresent);     // record present
-  w.put8(cf7::kMount + 1, cf7::kMountDrives);  // three drives follow
+  w.put8(cf7::kMount, cf7::kMountPresent);                                    // record present
+  w.put8(cf7::kMount + 1, cf7::kMountDrives);                                 // three drives follow
   for (size_t i = 0; i < 3; ++i) w.put16be(cf7::kMount + 2 + 2 * i, dsk[i]);  // DSK1..DSK3
 }
 
@@ -32,7 +32,8 @@ void SpreadDeviceSector(const Sector& in, uint8_t filler, uint8_t* device) {
   }
 }
 
-std::array<uint8_t, cf7::kHeaderSize> MakeCardImageHeader(const std::string& imageBaseName, const MountRecord& mount) {
+std::array<uint8_t, cf7::kHeaderSize> MakeCardImageHeader(const std::string& imageBaseName,
+                                                          const MountRecord& mount) {
   std::array<uint8_t, cf7::kHeaderSize> h{};
   ByteWriter w(h.data(), h.size());
   w.putStr(cf7::kHeaderName, PcNameToTiName(imageBaseName), 10);  // TI form of the image's name
@@ -60,13 +61,16 @@ bool CardImage::Open(const std::string& path, bool write) {
     ReportError(write ? kErrOpenReadWrite : kErrOpenRead, path);
     return false;
   }
-  if (!file_.ReadExact(0, header_.data(), header_.size()) || !HasCardImageMarker(ByteView(header_.data(), 128))) {
+  if (!file_.ReadExact(0, header_.data(), header_.size()) ||
+      !HasCardImageMarker(ByteView(header_.data(), 128))) {
     ReportError(kErrDiskInfo, path);
     file_.Close();
     return false;
   }
   const int64_t size = file_.Size();
-  sectors_ = size > static_cast<int64_t>(cf7::kHeaderSize) ? (static_cast<uint64_t>(size) - cf7::kHeaderSize) / 256 : 0;
+  sectors_ = size > static_cast<int64_t>(cf7::kHeaderSize)
+                 ? (static_cast<uint64_t>(size) - cf7::kHeaderSize) / 256
+                 : 0;
   return true;
 }
 

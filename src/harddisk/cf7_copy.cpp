@@ -50,7 +50,8 @@ class ScratchImage {
 // volume's own geometry (20 sectors per track, 40 tracks, 2 sides).
 uint32_t KeepWholeVolume(Sector& s, uint32_t g) {
   ByteWriter w(s.data(), s.size());
-  if (g != cf7::kVolumeSectors && ByteView(s.data(), s.size()).be16(vib::kTotalSectors) == cf7::kVolumeSectors) {
+  if (g != cf7::kVolumeSectors &&
+      ByteView(s.data(), s.size()).be16(vib::kTotalSectors) == cf7::kVolumeSectors) {
     w.put8(vib::kSectorsPerTrack, 20);
     w.put8(vib::kTracksPerSide, 40);
     w.put8(vib::kSides, 2);
@@ -152,8 +153,8 @@ int CopyVolumesOut(Card& card, const std::vector<CatalogEntry>& rows, const std:
   return copied;
 }
 
-CardCopyResult CopyImageToVolume(Card& card, uint32_t volume, const std::string& imagePath, Progress& progress,
-                                 DiskSummary* summary) {
+CardCopyResult CopyImageToVolume(Card& card, uint32_t volume, const std::string& imagePath,
+                                 Progress& progress, DiskSummary* summary) {
   PcFile in;
   if (!in.Open(imagePath, PcFile::Mode::Read)) {
     ReportError(kErrOpenRead, imagePath);
@@ -177,8 +178,8 @@ CardCopyResult CopyImageToVolume(Card& card, uint32_t volume, const std::string&
     return CardCopyResult::Failed;
   }
   if (volume == 0 || volume > card.VolumeCount()) {
-    ReportError(kErrWriteSector, static_cast<long long>(uint64_t{volume ? volume - 1 : 0} * cf7::kVolumeSectors),
-                card.Name());
+    ReportError(kErrWriteSector,
+                static_cast<long long>(uint64_t{volume ? volume - 1 : 0} * cf7::kVolumeSectors), card.Name());
     return CardCopyResult::Failed;
   }
   MountRecord keep;
@@ -223,7 +224,8 @@ CardCopyResult CopyImageRowToVolume(Card& card, uint32_t volume, const CatalogEn
       return CardCopyResult::Failed;
     }
     SetLastErrorCode(0);
-    if (!ConvertPc99ToV9T9(row, directory, scratch.path()) || LastErrorCode() != 0) return CardCopyResult::Failed;
+    if (!ConvertPc99ToV9T9(row, directory, scratch.path()) || LastErrorCode() != 0)
+      return CardCopyResult::Failed;
     return CopyImageToVolume(card, volume, scratch.path(), progress, summary);
   }
   return CopyImageToVolume(card, volume, JoinPath(directory, row.sourceName), progress, summary);

@@ -57,13 +57,14 @@ int CopyVolumesOut(Card& card, const std::vector<CatalogEntry>& volumeRows, cons
 
 // Copies the V9T9 image at `imagePath` onto volume `volume`. On success
 // `summary` (when given) holds the volume's new DiskSummary.
-CardCopyResult CopyImageToVolume(Card& card, uint32_t volume, const std::string& imagePath, Progress& progress,
-                                 DiskSummary* summary = nullptr);
+CardCopyResult CopyImageToVolume(Card& card, uint32_t volume, const std::string& imagePath,
+                                 Progress& progress, DiskSummary* summary = nullptr);
 
 // The same for an image row (kind 9, 10 or 11) of a PC directory: a PC99
 // image is first converted into a private scratch file.
 CardCopyResult CopyImageRowToVolume(Card& card, uint32_t volume, const CatalogEntry& imageRow,
-                                    const std::string& directory, Progress& progress, DiskSummary* summary = nullptr);
+                                    const std::string& directory, Progress& progress,
+                                    DiskSummary* summary = nullptr);
 
 // One run of the copy dialog onto a card: the candidates (marked image rows in
 // list order, or the cursor row) go to volume after volume from the chosen

@@ -113,8 +113,8 @@ NewImageGeometry CardVolumeGeometry() {
 bool InitializeVolume(Card& card, uint32_t volume, const std::string& label, Progress& progress,
                       DiskSummary* summary) {
   if (volume == 0 || volume > card.VolumeCount()) {
-    ReportError(kErrWriteSector, static_cast<long long>(uint64_t{volume ? volume - 1 : 0} * cf7::kVolumeSectors),
-                card.Name());
+    ReportError(kErrWriteSector,
+                static_cast<long long>(uint64_t{volume ? volume - 1 : 0} * cf7::kVolumeSectors), card.Name());
     return false;
   }
   CardVolumeSectors sectors(card, volume);

@@ -122,7 +122,8 @@ DriveEnvironment DriveEnvironment::FromProcess() {
     size_t start = 0;
     while (start <= text.size()) {
       const size_t colon = text.find(':', start);
-      const std::string item = text.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+      const std::string item =
+          text.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
       if (!item.empty()) env.standIns.push_back(item);
       if (colon == std::string::npos) break;
       start = colon + 1;
@@ -149,9 +150,10 @@ std::vector<DriveDevice> ListRemovableDevices(const DriveEnvironment& env, uint3
       d.deviceName = BaseName(path);
       d.standIn = true;
       struct stat st {};
-      if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      const bool exists = ::stat(path.c_str(), &st) == 0;
+      if (exists && S_ISREG(st.st_mode)) {
         d.sectors = static_cast<uint64_t>(st.st_size) / kDeviceSectorSize;
-      } else if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+      } else if (exists && S_ISBLK(st.st_mode)) {
         // A device named as a stand-in is still a device: every check applies.
         d.standIn = false;
         d.deviceName = SysfsNameOf(env, st.st_rdev);
@@ -188,7 +190,7 @@ std::vector<DriveDevice> ListRemovableDevices(const DriveEnvironment& env, uint3
 std::string WriteRefusal(const DriveEnvironment& env, const DriveDevice& drive) {
   struct stat st {};
   if (::stat(drive.path.c_str(), &st) != 0) return {};  // the open will fail and say so
-  if (S_ISREG(st.st_mode)) return {};                    // a stand-in file
+  if (S_ISREG(st.st_mode)) return {};                   // a stand-in file
   if (!S_ISBLK(st.st_mode)) return fmt::sprintf("%s is neither a block device nor a file.", drive.path);
   const std::string name = SysfsNameOf(env, st.st_rdev);
   if (name.empty() || ReadLine(env.sysBlock + "/" + name + "/removable") != "1")
@@ -291,7 +293,8 @@ bool OpenDrive::Read(uint64_t first, uint32_t count, uint8_t* buffer) {
   const size_t length = size_t{count} * kDeviceSectorSize;
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = ::pread(fd_, buffer + done, length - done, static_cast<off_t>(first * kDeviceSectorSize + done));
+    const ssize_t n =
+        ::pread(fd_, buffer + done, length - done, static_cast<off_t>(first * kDeviceSectorSize + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error_ = n < 0 ? errno : EIO;

@@ -42,12 +42,12 @@ struct DriveEnvironment {
 // One removable drive as found, before anything is read from it.
 struct DriveDevice {
   char letter = 0;
-  std::string path;              // /dev/sdb, or the stand-in file
-  std::string deviceName;        // sdb; the file name for a stand-in
-  uint64_t sectors = 0;          // 512-byte sectors
+  std::string path;        // /dev/sdb, or the stand-in file
+  std::string deviceName;  // sdb; the file name for a stand-in
+  uint64_t sectors = 0;    // 512-byte sectors
   uint32_t logicalBlockSize = 512;
   bool standIn = false;
-  std::string mountedFsType;     // file system of a mounted partition, "" when none
+  std::string mountedFsType;  // file system of a mounted partition, "" when none
 };
 
 // Letters that may be used for a `driveletters` mask (bit n = 'A' + n),

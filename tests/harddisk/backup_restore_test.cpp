@@ -31,7 +31,8 @@ struct Drives {
 
 test::CardLayout TwoVolumesWithMount() {
   test::CardLayout layout;
-  layout.volumes.push_back(test::DiskBuilder("CARDONE", 1600, 20, 40, 2, 1).Add(test::DisVarFile("README", 80, {"HI"})).Build());
+  layout.volumes.push_back(
+      test::DiskBuilder("CARDONE", 1600, 20, 40, 2, 1).Add(test::DisVarFile("README", 80, {"HI"})).Build());
   layout.volumes.push_back(test::FormattedVolume("CARDTWO"));
   layout.extraSectors = 7;
   layout.mount = true;
@@ -44,8 +45,9 @@ TEST(DriveEnumeration, CardsHardDisksAndOtherDrivesAreTold) {
   Bytes hd(512 * 64, 0);
   std::copy_n("HDISK", 5, hd.begin());
   hd[11] = 40;
-  const std::vector<RemovableDrive> drives =
-      d.Add({{"card.raw", test::RawCard(TwoVolumesWithMount())}, {"hd.raw", hd}, {"stick.raw", Bytes(512 * 100, 0)}});
+  const std::vector<RemovableDrive> drives = d.Add({{"card.raw", test::RawCard(TwoVolumesWithMount())},
+                                                    {"hd.raw", hd},
+                                                    {"stick.raw", Bytes(512 * 100, 0)}});
   ASSERT_EQ(drives.size(), 3u);
   EXPECT_EQ(drives[0].type, kDriveCard);
   EXPECT_EQ(drives[0].typeText, "CF7A+");
@@ -102,7 +104,8 @@ TEST(BackupRestore, CardBacksUpToACardImageAndRestoresOntoAnotherCard) {
   const Bytes restored = test::ReadFile(d.env.standIns[1]);
   const Bytes sourceSectors = test::CompactRawCard(source);
   const Bytes restoredSectors = test::CompactRawCard(restored);
-  EXPECT_EQ(Bytes(restoredSectors.begin(), restoredSectors.begin() + static_cast<std::ptrdiff_t>(sourceSectors.size())),
+  EXPECT_EQ(Bytes(restoredSectors.begin(),
+                  restoredSectors.begin() + static_cast<std::ptrdiff_t>(sourceSectors.size())),
             sourceSectors);
   EXPECT_EQ(restored[1], 0xE4);
   EXPECT_EQ(restored[512 + 1], 0xE5);
@@ -140,7 +143,8 @@ TEST(BackupRestore, HardDiskCopiesItsFormattedSizeBothWays) {
   onto.type = kDriveHardDisk;
   ASSERT_EQ(RestoreDrive(d.env, onto, image, FakeProbe, NoProgress()), BackupResult::Done);
   const Bytes restored = test::ReadFile(d.env.standIns[1]);
-  EXPECT_EQ(Bytes(restored.begin(), restored.begin() + 512 * 4096), Bytes(hd.begin(), hd.begin() + 512 * 4096));
+  EXPECT_EQ(Bytes(restored.begin(), restored.begin() + 512 * 4096),
+            Bytes(hd.begin(), hd.begin() + 512 * 4096));
 
   // An image the recogniser does not take is refused before writing.
   test::RecordingReporter reporter;

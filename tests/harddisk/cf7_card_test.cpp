@@ -1,12 +1,13 @@
 // Card images and cards in drives: recognition, the two volume lists, the
 // files of a volume, initialize and the mount record.
+#include "harddisk/cf7_card.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
 #include <sstream>
 
-#include "harddisk/cf7_card.h"
 #include "harddisk/cf7_volumes.h"
 #include "support/card_builder.h"
 #include "support/floppy_check.h"
@@ -36,9 +37,11 @@ DriveEnvironment StandInEnv(const std::string& path) {
 
 test::CardLayout ThreeVolumes() {
   test::CardLayout layout;
-  layout.volumes.push_back(test::DiskBuilder("FIRST", 1600, 20, 40, 2, 1).Add(test::DisVarFile("README", 80, {"HI"})).Build());
+  layout.volumes.push_back(
+      test::DiskBuilder("FIRST", 1600, 20, 40, 2, 1).Add(test::DisVarFile("README", 80, {"HI"})).Build());
   layout.volumes.push_back({});  // never formatted
-  layout.volumes.push_back(test::DiskBuilder::Sssd("SMALL").Add(test::ProgramFile("PROG", Bytes(600, 7))).Build());
+  layout.volumes.push_back(
+      test::DiskBuilder::Sssd("SMALL").Add(test::ProgramFile("PROG", Bytes(600, 7))).Build());
   return layout;
 }
 
@@ -110,7 +113,8 @@ TEST(Cf7VolumeList, CorpusRawCardListsItsTwoVolumes) {
   std::vector<std::string> names;
   const std::string all = text.str();
   const std::regex nameField("\"name\": \"([^\"]*)\"");
-  for (std::sregex_iterator it(all.begin(), all.end(), nameField), end; it != end; ++it) names.push_back((*it)[1]);
+  for (std::sregex_iterator it(all.begin(), all.end(), nameField), end; it != end; ++it)
+    names.push_back((*it)[1]);
   ASSERT_EQ(names.size(), 2u);
 
   CardDrive card;
@@ -202,10 +206,10 @@ TEST(Cf7Initialize, DriveVolumeIsWrittenInTheEvenByteLayout) {
   const Bytes raw = test::ReadFile(path);
   const size_t first = 1600 * 512;
   EXPECT_EQ(raw[first], 'D');
-  EXPECT_EQ(raw[first + 1], 0xE4);      // filler of a volume's first sector
+  EXPECT_EQ(raw[first + 1], 0xE4);  // filler of a volume's first sector
   EXPECT_EQ(raw[first + 512 + 1], 0xE5);
   EXPECT_EQ(raw[first + 2 * 512], 0xE5);
-  EXPECT_EQ(raw[0], 0);                 // volume 1 untouched
+  EXPECT_EQ(raw[0], 0);  // volume 1 untouched
   FileList rows;
   ASSERT_TRUE(ListCardVolumes(card, false, rows, NoProgress()));
   EXPECT_EQ(rows[1].tiName, "DRIVE     ");

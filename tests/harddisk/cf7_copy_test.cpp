@@ -1,11 +1,12 @@
 // Copying DSK images onto card volumes and volumes out to ".dsk" files: the
 // grow and shrink rules, the mount record, the refusals and the copy run.
+#include "harddisk/cf7_copy.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "floppy/v9t9.h"
-#include "harddisk/cf7_copy.h"
 #include "harddisk/cf7_volumes.h"
 #include "support/card_builder.h"
 #include "support/floppy_check.h"
@@ -35,7 +36,8 @@ DriveDevice StandIn(const std::string& path) {
 
 test::CardLayout Volumes(int count) {
   test::CardLayout layout;
-  for (int i = 0; i < count; ++i) layout.volumes.push_back(test::FormattedVolume("VOL" + std::to_string(i + 1)));
+  for (int i = 0; i < count; ++i)
+    layout.volumes.push_back(test::FormattedVolume("VOL" + std::to_string(i + 1)));
   return layout;
 }
 
@@ -79,7 +81,8 @@ TEST(Cf7CopyIn, SmallDiskGrowsTo1600WithE5FillAndAFreeTail) {
   const Bytes volume = VolumeOf(file, 7);
   const ByteView vib(volume.data(), 256);
   EXPECT_EQ(vib.be16(vib::kTotalSectors), 1600);
-  for (unsigned s = 0; s < 1600; ++s) EXPECT_EQ(BitmapTest(vib, s), s < 360 && BitmapTest(ByteView(disk.data(), 256), s)) << s;
+  for (unsigned s = 0; s < 1600; ++s)
+    EXPECT_EQ(BitmapTest(vib, s), s < 360 && BitmapTest(ByteView(disk.data(), 256), s)) << s;
   EXPECT_TRUE(std::equal(disk.begin() + 256, disk.end(), volume.begin() + 256));
   EXPECT_EQ(test::SectorOf(volume, 360), Bytes(256, 0xE5));
   EXPECT_EQ(test::SectorOf(volume, 1599), Bytes(256, 0xE5));

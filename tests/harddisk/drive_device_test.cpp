@@ -1,12 +1,13 @@
 // Removable drives: enumeration from sysfs and from KORVANE_DRIVES, the
 // refusal to write a mounted or fixed device, the write lock, the sector
 // size check and errors that name the failing sector.
+#include "platform/drive_device.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <fstream>
 
-#include "platform/drive_device.h"
 #include "support/card_builder.h"
 #include "support/recording_reporter.h"
 
@@ -16,7 +17,10 @@ namespace {
 // A fake /sys/block and mount table.
 class FakeSystem {
  public:
-  FakeSystem() { env.sysBlock = dir.Mkdir("block"), env.mountInfo = dir.path() + "/mountinfo", env.devDirectory = "/dev"; Mounts(""); }
+  FakeSystem() {
+    env.sysBlock = dir.Mkdir("block"), env.mountInfo = dir.path() + "/mountinfo", env.devDirectory = "/dev";
+    Mounts("");
+  }
 
   void Disk(const std::string& name, const std::string& numbers, bool removable, uint64_t size,
             uint32_t blockSize = 512) {
@@ -53,7 +57,7 @@ TEST(DriveList, RemovableDevicesWithMediaAreLetteredByNameSkippingC) {
   sys.Disk("sdc", "8:32", true, 2048);
   sys.Disk("sda", "8:0", false, 100000);  // the system disk
   sys.Disk("sdb", "8:16", true, 4096);
-  sys.Disk("sdd", "8:48", true, 0);       // a card reader without a card
+  sys.Disk("sdd", "8:48", true, 0);  // a card reader without a card
   sys.Disk("mmcblk0", "179:0", true, 8192);
   const uint32_t bdef = (1u << 1) | (1u << 2) | (1u << 3) | (1u << 4) | (1u << 5);
   const std::vector<DriveDevice> drives = ListRemovableDevices(sys.env, bdef);
@@ -124,7 +128,8 @@ TEST(DriveWriteRefusal, MountedPartitionOrFixedDeviceIsNeverOpenedForWriting) {
 
   FakeSystem fixed;
   fixed.Disk("sdz", "7:0", false, 2048);
-  EXPECT_EQ(WriteRefusal(fixed.env, drive), "/dev/loop0 is not a removable drive; only removable drives are written.");
+  EXPECT_EQ(WriteRefusal(fixed.env, drive),
+            "/dev/loop0 is not a removable drive; only removable drives are written.");
 }
 
 TEST(DriveWriteRefusal, TheRealSystemDiskIsRefused) {

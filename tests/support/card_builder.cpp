@@ -75,7 +75,8 @@ Bytes SectorOf(const Bytes& sectors, uint64_t s) {
 
 void MakeSparseFile(const std::string& path, uint64_t bytes) {
   const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
-  if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(bytes)) != 0) throw std::runtime_error("sparse file " + path);
+  if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(bytes)) != 0)
+    throw std::runtime_error("sparse file " + path);
   ::close(fd);
 }
 
