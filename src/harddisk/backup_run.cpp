@@ -94,11 +94,7 @@ BackupResult BackupCard(OpenDrive& drive, const RemovableDrive& info, PcFile& ou
   std::vector<uint8_t> compact(size_t{kBackupRunSectors} * 256);
   return ForEachRun(info.size, "reading", progress, [&](uint64_t d, uint32_t count) {
     if (!ReadDeviceSectors(drive, d, count, buffer.data())) return false;
-    for (uint32_t i = 0; i < count; ++i) {
-      Sector s;
-      CompactDeviceSector(buffer.data() + size_t{i} * kDeviceSectorSize, s);
-      std::copy(s.begin(), s.end(), compact.begin() + size_t{i} * 256);
-    }
+    CompactDeviceSectors(buffer.data(), count, compact.data());
     if (d == 0) {
       // The mount record travels in the header; the sector keeps zeros there.
       const MountRecord mount = ParseMountRecord(ByteView(compact.data(), 256));
@@ -206,12 +202,9 @@ BackupResult RestoreCard(OpenDrive& drive, PcFile& in, const std::string& path, 
     if (d == 0 && mount.present)
       ByteWriter(compact.data(), 256)
           .copy(cf7::kMount, ByteView(header.data() + cf7::kMount, cf7::kMountLength));
-    for (uint32_t i = 0; i < count; ++i) {
-      Sector s;
-      std::copy_n(compact.begin() + size_t{i} * 256, 256, s.begin());
-      SpreadDeviceSector(s, d + i == 0 ? cf7::kFillerFirst : cf7::kFillerOther,
-                         buffer.data() + size_t{i} * kDeviceSectorSize);
-    }
+    SpreadDeviceSectors(compact.data(), count, cf7::kFillerOther, buffer.data());
+    if (d == 0)  // the card's first sector carries the other filler
+      for (size_t k = 1; k < kDeviceSectorSize; k += 2) buffer.data()[k] = cf7::kFillerFirst;
     return WriteDeviceSectors(drive, d, count, buffer.data());
   });
   if (!drive.Sync()) {

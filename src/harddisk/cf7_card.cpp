@@ -2,6 +2,10 @@
 
 #include <cerrno>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "catalog/errors.h"
 #include "catalog/header.h"
 
@@ -29,6 +33,41 @@ void SpreadDeviceSector(const Sector& in, uint8_t filler, uint8_t* device) {
   for (size_t k = 0; k < in.size(); ++k) {
     device[2 * k] = in[k];
     device[2 * k + 1] = filler;
+  }
+}
+
+// Backup and restore move every byte of a card through these two loops, so
+// they take 16 bytes at a time where the processor can (SSE2 is part of
+// every x86-64); the plain loops give the same result anywhere else.
+void CompactDeviceSectors(const uint8_t* device, size_t count, uint8_t* out) {
+  const size_t n = count * 256;
+  size_t i = 0;
+#ifdef __SSE2__
+  const __m128i even = _mm_set1_epi16(0x00FF);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(device + 2 * i)), even);
+    const __m128i b =
+        _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(device + 2 * i + 16)), even);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(a, b));
+  }
+#endif
+  for (; i < n; ++i) out[i] = device[2 * i];
+}
+
+void SpreadDeviceSectors(const uint8_t* in, size_t count, uint8_t filler, uint8_t* device) {
+  const size_t n = count * 256;
+  size_t i = 0;
+#ifdef __SSE2__
+  const __m128i fill = _mm_set1_epi8(static_cast<char>(filler));
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(device + 2 * i), _mm_unpacklo_epi8(v, fill));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(device + 2 * i + 16), _mm_unpackhi_epi8(v, fill));
+  }
+#endif
+  for (; i < n; ++i) {
+    device[2 * i] = in[i];
+    device[2 * i + 1] = filler;
   }
 }
 

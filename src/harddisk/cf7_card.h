@@ -67,6 +67,9 @@ void PutMountRecord(ByteWriter& w, const std::array<uint16_t, 3>& dsk);
 // the filler in the odd bytes.
 void CompactDeviceSector(const uint8_t* device, Sector& out);
 void SpreadDeviceSector(const Sector& in, uint8_t filler, uint8_t* device);
+// The same for `count` sectors in a row (backup and restore move runs).
+void CompactDeviceSectors(const uint8_t* device, size_t count, uint8_t* out);
+void SpreadDeviceSectors(const uint8_t* in, size_t count, uint8_t filler, uint8_t* device);
 
 // The 128-byte header of a card image named after `imageBaseName`.
 std::array<uint8_t, cf7::kHeaderSize> MakeCardImageHeader(const std::string& imageBaseName,

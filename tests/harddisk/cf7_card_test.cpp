@@ -265,6 +265,25 @@ TEST(Cf7Mount, ImageRecordLivesInTheHeaderAndDriveRecordInEvenBytesOfSectorZero)
   EXPECT_EQ(rawAfter, rawBefore);  // nothing else changed, fillers included
 }
 
+TEST(Cf7EvenBytes, RunsOfSectorsCompactAndSpreadLikeOneSectorAtATime) {
+  Bytes device(512 * 3);
+  for (size_t i = 0; i < device.size(); ++i) device[i] = static_cast<uint8_t>(i * 37 + i / 512);
+  Bytes compact(256 * 3);
+  CompactDeviceSectors(device.data(), 3, compact.data());
+  Bytes spread(512 * 3);
+  SpreadDeviceSectors(compact.data(), 3, 0xE5, spread.data());
+  for (size_t s = 0; s < 3; ++s) {
+    Sector one;
+    CompactDeviceSector(device.data() + 512 * s, one);
+    EXPECT_TRUE(std::equal(one.begin(), one.end(), compact.begin() + 256 * s));
+    uint8_t back[512];
+    SpreadDeviceSector(one, 0xE5, back);
+    EXPECT_TRUE(std::equal(back, back + 512, spread.begin() + 512 * s));
+  }
+  EXPECT_EQ(compact[1], device[2]);
+  EXPECT_EQ(spread[1], 0xE5);
+}
+
 TEST(Cf7Mount, SelectionOfVolumesBeyondTheCardIsNone) {
   MountRecord r;
   EXPECT_EQ(MountSelection(r, 5), (std::array<uint16_t, 3>{}));
