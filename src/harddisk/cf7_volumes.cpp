@@ -110,6 +110,10 @@ NewImageGeometry CardVolumeGeometry() {
   return g;
 }
 
+std::string InitializeCaption(const CatalogEntry& row) {
+  return fmt::sprintf("Format CF7A+ Volume %s", row.sourceName.size() > 4 ? row.sourceName.substr(4) : "");
+}
+
 bool InitializeVolume(Card& card, uint32_t volume, const std::string& label, Progress& progress,
                       DiskSummary* summary) {
   if (volume == 0 || volume > card.VolumeCount()) {

@@ -37,6 +37,10 @@ bool ListCardVolumeFiles(const std::string& imagePath, const CatalogEntry& volum
 // single density, 1600 sectors.
 NewImageGeometry CardVolumeGeometry();
 
+// The caption of the initialize dialog: "Format CF7A+ Volume #0003" for a
+// card ("#003" for a card image), from the volume row's source name.
+std::string InitializeCaption(const CatalogEntry& volumeRow);
+
 // Initializes volume `volume` with `label`: a new VIB, an empty file index
 // and 1598 sectors of E5h. On success `summary` holds the new volume's
 // DiskSummary. Errors end the command (the volume stays as written).

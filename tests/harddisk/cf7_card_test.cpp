@@ -102,6 +102,7 @@ TEST(Cf7VolumeList, CardInDriveOfFiveVolumesAnd1599SectorsListsFive) {
   EXPECT_EQ(rows[4].tiName, "V5        ");
   EXPECT_EQ(rows[4].kind, kKindCardDrive);
   EXPECT_EQ(rows[4].volumePosition, 6400);
+  EXPECT_EQ(InitializeCaption(rows[4]), "Format CF7A+ Volume #0005");
 }
 
 TEST(Cf7VolumeList, CorpusRawCardListsItsTwoVolumes) {
