@@ -18,17 +18,17 @@ namespace {
 // The image must not be the drive itself (a stand-in named twice) or any
 // device: writing it would destroy what is being read.
 bool ImageIsDrive(const std::string& imagePath, const DriveDevice& drive) {
-  struct stat image {
-  }, device{};
+  if (IsDevicePath(imagePath)) return true;
+  struct stat image {};
+  struct stat device {};
   if (::stat(imagePath.c_str(), &image) != 0) return false;
-  if (S_ISBLK(image.st_mode) || S_ISCHR(image.st_mode)) return true;
   return ::stat(drive.path.c_str(), &device) == 0 && image.st_dev == device.st_dev &&
          image.st_ino == device.st_ino;
 }
 
 void RefuseImageIsDrive(int code, const std::string& imagePath) {
   SetLastErrorCode(code);
-  CurrentReporter().ShowError(ErrorText(code, imagePath) + "\n\nThe image file is the drive itself.");
+  CurrentReporter().ShowError(ErrorText(code, imagePath) + "\n\nThe image file is a drive.");
 }
 
 // Writes a run of `count` units of `unit` bytes at unit `first`; on failure

@@ -96,7 +96,8 @@ bool RecogniseCardImage(ByteView first256, uint64_t fileSize, const std::string&
 
 bool CardImage::Open(const std::string& path, bool write) {
   path_ = path;
-  if (!file_.Open(path, write ? PcFile::Mode::ReadWrite : PcFile::Mode::Read)) {
+  // A device is reached through CardDrive only, never as an image file.
+  if (IsDevicePath(path) || !file_.Open(path, write ? PcFile::Mode::ReadWrite : PcFile::Mode::Read)) {
     ReportError(write ? kErrOpenReadWrite : kErrOpenRead, path);
     return false;
   }

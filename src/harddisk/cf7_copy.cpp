@@ -94,7 +94,7 @@ void GrowImageVib(Sector& s, const MountRecord& keep) {
 
 CardCopyResult CopyVolumeToDsk(Card& card, uint32_t volume, const std::string& outPath, Progress& progress) {
   PcFile out;
-  if (!out.Open(outPath, PcFile::Mode::CreateWrite)) {
+  if (IsDevicePath(outPath) || !out.Open(outPath, PcFile::Mode::CreateWrite)) {
     ReportError(kErrOpenWrite, outPath);
     return CardCopyResult::Failed;
   }

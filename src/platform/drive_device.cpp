@@ -187,6 +187,11 @@ std::vector<DriveDevice> ListRemovableDevices(const DriveEnvironment& env, uint3
   return drives;
 }
 
+bool IsDevicePath(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode));
+}
+
 std::string WriteRefusal(const DriveEnvironment& env, const DriveDevice& drive) {
   struct stat st {};
   if (::stat(drive.path.c_str(), &st) != 0) return {};  // the open will fail and say so

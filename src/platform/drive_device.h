@@ -62,6 +62,10 @@ std::vector<DriveDevice> ListRemovableDevices(const DriveEnvironment& env, uint3
 // the mount table afresh.
 std::string WriteRefusal(const DriveEnvironment& env, const DriveDevice& drive);
 
+// Whether `path` names a block or character device. Code outside this layer
+// opens image files only; it asks this before writing a path it was given.
+bool IsDevicePath(const std::string& path);
+
 enum class DriveAccess { Read, Write };
 
 // An open drive. Closing releases the lock.

@@ -164,6 +164,18 @@ TEST(Cf7CopyOut, UsedTailKeeps1600SectorsAndTheSubdirAreaIsCleared) {
   EXPECT_NE(Imgtool(out).find("README"), std::string::npos);
 }
 
+TEST(Cf7CopyOut, ADeviceIsNeverTakenForAnImageFile) {
+  test::TempDir dir;
+  const std::string card = dir.Write("card.cf7", test::CardImageFile("CARD", Volumes(1)));
+  CardImage c;
+  ASSERT_TRUE(c.Open(card, false));
+  test::RecordingReporter reporter;
+  EXPECT_EQ(CopyVolumeToDsk(c, 1, "/dev/null", NoProgress()), CardCopyResult::Failed);
+  EXPECT_EQ(reporter.errors, std::vector<std::string>{"Can't open file for write </dev/null>"});
+  CardImage device;
+  EXPECT_FALSE(device.Open("/dev/null", true));
+}
+
 TEST(Cf7CopyOut, VolumesGoToTheirNamesWithTheOverwriteQuestion) {
   test::TempDir dir;
   const std::string card = dir.Write("card.cf7", test::CardImageFile("CARD", Volumes(3)));
