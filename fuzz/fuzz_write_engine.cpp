@@ -16,10 +16,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace korvane::test;
   if (size < 1) return 0;
-  std::vector<const PropertyGeometry*> usable;
-  for (const PropertyGeometry& g : PropertyGeometries())
-    if (!g.unalignedDensity3) usable.push_back(&g);
-  const PropertyGeometry& g = *usable[(data[0] & 0x7F) % usable.size()];
+  const std::vector<PropertyGeometry>& geometries = PropertyGeometries();
+  const PropertyGeometry& g = geometries[(data[0] & 0x7F) % geometries.size()];
   BytesChooser chooser(data + 1, size - 1);
   TempDir dir;
   // Scattering the free space takes hundreds of steps on disks with larger

@@ -12,6 +12,8 @@
 #include "catalog/sort.h"
 #include "floppy/floppy_lister.h"
 #include "floppy/v9t9.h"
+#include "harddisk/cf7_card.h"
+#include "harddisk/cf7_pane.h"
 #include "harddisk/hd_pane.h"
 #include "harddisk/hd_rows.h"
 #include "platform/pc_file.h"
@@ -70,7 +72,6 @@ void Finish(PaneState& pane) { SortRows(pane.rows, pane.sortKey); }
 //   1. floppy sector image or PC99 track image;
 //   2. hard-disk image (kinds 12, 13);
 //   3. CF7A+ card image (kind 15).
-// The card-image recogniser slots in here, after the hard-disk one.
 bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, CatalogEntry& row) {
   DiskSummary summary;
   const uint16_t kind = RecogniseFloppy(first, &file, summary);
@@ -82,6 +83,9 @@ bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, C
     return true;
   }
   if (MakeHardDiskImageRow(first, name, row)) return true;
+  row = CatalogEntry{};
+  const int64_t size = file.Size();
+  if (size > 0 && RecogniseCardImage(first, static_cast<uint64_t>(size), name, row)) return true;
   row = CatalogEntry{};
   return false;
 }
@@ -265,12 +269,20 @@ bool EnterRow(PaneState& pane, int index) {
       else if (IsHardDiskLocation(pane.locationType)) entered = EnterHardDiskRow(pane, row);
       break;
     case kKindUprdir:
-      // Inside a hard disk ".." walks up the tree until the image's root.
+      // Inside a hard disk ".." walks up the tree until the image's root;
+      // from a card volume it leads back to the volume list.
       if (IsHardDiskLocation(pane.locationType) && HardDiskUp(pane)) return true;
+      if (LeaveCardImageVolume(pane)) return true;
       entered = Leave(pane);
       return entered;  // Leave sorts and restores the cursor itself
     case kKindPtImg:
       entered = EnterHardDiskImage(pane, row);
+      break;
+    case kKindCardImg:
+      entered = EnterCardImage(pane, row);
+      break;
+    case kKindCardVolume:
+      entered = EnterCardImageVolume(pane, row);
       break;
     case kKindHdImg:
       // A partition of a partition list, or a plain image in a PC directory.
@@ -305,6 +317,7 @@ bool EnterRow(PaneState& pane, int index) {
 }
 
 bool Leave(PaneState& pane) {
+  if (LeaveCardImageVolume(pane)) return true;
   if (pane.containerLevel == 2) {
     ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, pane.floppyHasUprdir, false});
     Finish(pane);
@@ -348,6 +361,10 @@ bool Refresh(PaneState& pane) {
     case kLocHdImage:
     case kLocPtImage:
       ok = RefreshHardDisk(pane);
+      break;
+    case kLocCardImage:
+    case kLocCardImageVolume:
+      ok = RefreshCardImage(pane);
       break;
     case kLocPc99:  // read-only containers: re-reading leaves them unchanged
     case kLocArchive:

@@ -43,7 +43,7 @@ std::unique_ptr<SectorSource> OpenRowSectors(const PaneState& pane, const Catalo
 }
 
 uint64_t PaneSectorBase(const PaneState& pane) {
-  if (pane.locationType == kLocCardImageVolume && pane.container.volumePosition > 0)
+  if (pane.locationType == kLocCardImageVolume && pane.container.volumePosition >= 0)
     return 128 + 256 * static_cast<uint64_t>(pane.container.volumePosition);
   return 0;
 }

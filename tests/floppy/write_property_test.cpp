@@ -14,9 +14,6 @@ class WriteEngineProperty : public testing::TestWithParam<test::PropertyGeometry
 
 TEST_P(WriteEngineProperty, EveryStepKeepsTheImageConsistentAndEveryFileWhole) {
   const test::PropertyGeometry& g = GetParam();
-  if (g.unalignedDensity3)
-    GTEST_SKIP() << g.name << ": the allocator does not align runs on density-3 disks with fewer than 4 sectors "
-                 << "per allocation unit, so they refuse files with \"DSK is full\"";
   // Files of 75 fragments are built up on a disk made by the fixture
   // builder (one-sector allocation units) or by the engine alone (two): it
   // takes hundreds of steps, so not on every geometry.

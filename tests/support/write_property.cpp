@@ -33,8 +33,8 @@ const std::vector<PropertyGeometry>& PropertyGeometries() {
       {"CF7", {1600, 20, 40, 2, 1}},
       {"DSSD80", {1440, 9, 80, 2, 1}},
       {"DSDD80", {2880, 18, 80, 2, 2}},
-      {"SSHD", {1440, 36, 40, 1, 3}, true},
-      {"DSHD", {2880, 36, 40, 2, 3}, true},
+      {"SSHD", {1440, 36, 40, 1, 3}},
+      {"DSHD", {2880, 36, 40, 2, 3}},
       {"DSHD80", {5760, 36, 80, 2, 3}},
   };
   return all;

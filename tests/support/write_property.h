@@ -58,11 +58,6 @@ class BytesChooser : public Chooser {
 struct PropertyGeometry {
   const char* name;
   NewImageGeometry geometry;
-  // Density 3 with fewer than 4 sectors per allocation unit: chain starts
-  // count in fours there, and the allocator does not yet align its runs,
-  // so such a disk refuses files it has room for ("DSK is full"). Skipped
-  // until the allocator aligns runs.
-  bool unalignedDensity3 = false;
 };
 
 // The six geometries a new image is made with, and density-3 disks of
