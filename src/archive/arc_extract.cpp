@@ -131,6 +131,11 @@ bool ExtractCompressed(PcFile& archive, const std::string& archivePath, const Ca
 
 bool ExtractArchiveMember(const std::string& archivePath, const CatalogEntry& member, const std::string& destPath,
                           Progress& progress) {
+  return ExtractArchiveMemberAs(archivePath, member, destPath, GetNameSettings().extractTifiles, progress);
+}
+
+bool ExtractArchiveMemberAs(const std::string& archivePath, const CatalogEntry& member, const std::string& destPath,
+                            bool tifiles, Progress& progress) {
   PcFile archive;
   if (!archive.Open(archivePath, PcFile::Mode::Read)) {
     ReportError(kErrOpenRead, archivePath);
@@ -150,7 +155,10 @@ bool ExtractArchiveMember(const std::string& archivePath, const CatalogEntry& me
     return false;
   }
   const Sector fdrBytes = MemberFdr(member);
-  const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), GetNameSettings().extractTifiles);
+  // The 8Bh mask of a file exported from a disk is not applied: the archive
+  // keeps the modified (10h), emulated (04h) and other bits of its members,
+  // and taking a member out must not lose them.
+  const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), tifiles, 0xFF);
   // The file gets its final size first: the data sectors start out as zeros.
   if (!out.WriteAt(0, header.data(), header.size()) ||
       !out.Truncate(kPcHeaderSize + uint64_t{member.totalSectors} * 256)) {

@@ -14,16 +14,15 @@
 namespace korvane {
 namespace {
 
-constexpr uint8_t kWrittenStatusMask = 0x8B;  // PROGRAM, INTERNAL, protected, VARIABLE
 constexpr size_t kV9t9HeaderFields = 0x1c;    // FDR bytes copied into a V9T9 header
 
 }  // namespace
 
-PcHeader MakePcHeader(ByteView f, bool tifiles) {
+PcHeader MakePcHeader(ByteView f, bool tifiles, uint8_t statusMask) {
   PcHeader v9t9{};
   ByteWriter w(v9t9.data(), v9t9.size());
   w.copy(0, f.sub(0, kV9t9HeaderFields));
-  const uint8_t flags = f.u8(fdr::kStatus) & kWrittenStatusMask;
+  const uint8_t flags = f.u8(fdr::kStatus) & statusMask;
   w.put8(fdr::kStatus, flags);
   if (flags & status::kProgram) w.put8(fdr::kRecordLength, 0);
   if (!tifiles) return v9t9;
@@ -50,6 +49,12 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
   // Writing over the container while reading from it would destroy it.
   if (SamePcFile(pane.locationPath, pcPath)) {
     ReportError(kErrCopyToItself);
+    return false;
+  }
+  if (row.archiveMember) {
+    // A member has no sectors of its own: the archive reader decodes it.
+    if (ExtractArchiveMemberAs(pane.locationPath, row, pcPath, tifiles)) return true;
+    RemoveIfPresent(pcPath);
     return false;
   }
   PcFile image;
