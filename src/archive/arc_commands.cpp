@@ -140,6 +140,14 @@ std::string ArcToDskText(const PaneState& source) {
   return fmt::sprintf("Convert ARC file <%s> to", name);
 }
 
+unsigned ArchiveSectorsNeeded(const FileList& members) {
+  constexpr unsigned kFdrArea = kFirstDataAu - 2;  // sectors 2-33
+  unsigned needed = kFirstDataAu;
+  for (const CatalogEntry& m : members) needed += m.totalSectors;
+  if (members.size() > kFdrArea) needed += static_cast<unsigned>(members.size()) - kFdrArea;
+  return needed;
+}
+
 unsigned ArchiveImageSectors(unsigned sectorsNeeded) {
   if (sectorsNeeded <= 720) return 720;
   if (sectorsNeeded <= 1440) return 1440;
@@ -161,9 +169,7 @@ int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files,
     }
     PaneState archive;
     if (!ReadRowContents(source, row, archive)) continue;
-    unsigned needed = 2;
-    for (const CatalogEntry& m : archive.rows) needed += m.totalSectors + 1u;
-    const unsigned total = ArchiveImageSectors(needed);
+    const unsigned total = ArchiveImageSectors(ArchiveSectorsNeeded(archive.rows));
     if (total == 0) continue;  // too big for a floppy: passed over
     NewImageGeometry geometry;
     geometry.totalSectors = static_cast<uint16_t>(total);
@@ -187,7 +193,9 @@ int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files,
         break;
       }
       SetLastErrorCode(0);
-      if (AddFileToPane(NoProgress(), image, &archive, member, false, batch) == 2) {
+      // A member that does not go in (reported where it failed) is no
+      // reason to leave the others out; a Cancel answer is.
+      if (AddFileToPane(NoProgress(), image, &archive, member, false, batch) == 2 && batch.cancelled) {
         stop = true;
         break;
       }

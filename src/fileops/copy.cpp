@@ -79,6 +79,7 @@ Answer CopyBatch::Ask(const std::string& kindText, const std::string& name) {
   if (overwriteAll) return Answer::All;
   const Answer a = CurrentReporter().Ask(kOverwriteCaption, OverwriteText(kindText, name), Buttons::YesNoCancel);
   if (a == Answer::All) overwriteAll = true;
+  if (a == Answer::Cancel) cancelled = true;
   return a;
 }
 
