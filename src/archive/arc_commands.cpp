@@ -23,7 +23,7 @@ namespace {
 // would list them (no ".." row).
 bool ReadRowContents(const PaneState& source, const CatalogEntry& row, PaneState& scratch) {
   scratch = PaneState{};
-  scratch.locationPath = JoinPath(source.locationPath, row.sourceName);
+  scratch.locationPath = RowPcPath(source, row);
   if (IsFloppyImageKind(row.kind)) {
     ListFloppyImage(scratch, scratch.locationPath, FloppyListOptions{1, false, false});
     return true;  // rows read before an error are still extracted
@@ -91,7 +91,7 @@ int ExtractAll(PaneState& source, PaneState& destination, Progress& files, Progr
       ReportError(kErrInvalidFilename, row.sourceName);
       continue;
     }
-    const std::string directory = FreePath(destination.locationPath, name, "");
+    const std::string directory = FreePath(PaneDirectory(destination), name, "");
     PaneState scratch;
     if (!ReadRowContents(source, row, scratch)) continue;
     if (mkdir(directory.c_str(), 0777) != 0) {
@@ -177,7 +177,7 @@ int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files,
     geometry.tracksPerSide = 40;
     geometry.sides = 2;
     geometry.density = total == 720 ? 1 : 2;
-    const std::string path = FreePath(destination.locationPath, name, ".dsk");
+    const std::string path = FreePath(PaneDirectory(destination), name, ".dsk");
     if (!WriteNewImage(path, name.substr(0, 10), geometry, files)) continue;
 
     PaneState image;

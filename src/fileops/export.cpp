@@ -90,8 +90,7 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
 
 bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string& pcPath) {
   if (pane.locationType == kLocPcDirectory) {
-    // The location may end in a name pattern ("games/*.dsk").
-    pcPath = JoinPath(PaneDirectory(pane), row.sourceName);
+    pcPath = RowPcPath(pane, row);
     return true;
   }
   // Members of an ARC archive are extracted into the scratch file by the

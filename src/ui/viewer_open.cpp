@@ -71,7 +71,7 @@ void ViewRow(Settings& settings, const PaneState& pane, int row, int mode) {
     v->SetViewerText(view.text, view.title, true);
   } else if (r->kind == kKindDos && pane.locationType == kLocPcDirectory) {
     std::string text;
-    const bool opened = ReadPcFileText(JoinPath(pane.locationPath, r->sourceName), text);
+    const bool opened = ReadPcFileText(RowPcPath(pane, *r), text);
     QApplication::restoreOverrideCursor();
     if (!opened) {
       delete v;
@@ -136,7 +136,7 @@ void ShowPc99Layout(Settings& settings, const PaneState& pane, int row) {
   if (!v) return;
   std::string text;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool ok = Pc99LayoutText(*r, pane.locationPath, text);
+  const bool ok = Pc99LayoutText(*r, PaneDirectory(pane), text);
   QApplication::restoreOverrideCursor();
   if (!ok) {
     delete v;
