@@ -1,5 +1,6 @@
-// korvane-cli export on archive members: an archive kept as a PC file and
-// ones inside a sector image and a track image, as `dir` lists them.
+// korvane-cli export from the locations `dir` lists: archive members (an
+// archive kept as a PC file, and ones inside a sector image and a track
+// image) and TI files kept as PC files.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,6 +50,21 @@ TEST(ExportCli, ArchiveMembersExportFromAPcFileAndFromInsideAnImage) {
     EXPECT_EQ(std::string(big.begin() + 1, big.begin() + 8), "TIFILES");
     EXPECT_EQ(Bytes(big.begin() + 128, big.end()), Bytes(3 * 256, 0x33));
   }
+}
+
+TEST(ExportCli, TiFilesOfAPcDirectoryExportWithTheHeaderAskedFor) {
+  test::TempDir dir;
+  test::TiFile notes = Members()[0];
+  dir.Write("notes.tfi", test::TifilesFile(notes));
+  const std::string out = dir.path() + "/out";
+  const test::CliResult r = test::RunCli("export " + Q(dir.path()) + " notes.tfi " + Q(out), "", test::Capture::Stderr);
+  ASSERT_EQ(r.status, 0) << r.out;
+  notes.status &= 0x8B;  // exported as from a disk
+  EXPECT_EQ(test::ReadFile(out), test::V9t9File(notes));
+  const test::CliResult onto = test::RunCli("export " + Q(dir.path()) + " notes.tfi " + Q(dir.path() + "/notes.tfi"),
+                                            "", test::Capture::Stderr);
+  EXPECT_NE(onto.status, 0);
+  EXPECT_EQ(test::ReadFile(dir.path() + "/notes.tfi"), test::TifilesFile(Members()[0]));
 }
 
 }  // namespace
