@@ -68,29 +68,41 @@ TEST(ScratchFolder, IsPrivateToTheProcessAndGoneWhenItExits) {
   EXPECT_TRUE(IsDirectory(mine));
 }
 
-TEST(ScratchFolder, ALinkPlantedAtTheOldSharedNameIsNotWrittenThrough) {
-  // korvane-cli views a file inside an image through "ti_tmp.$$$"; someone
-  // planted that name in the temporary directory as a link to a victim.
+TEST(ScratchFolder, LinksPlantedAtTheOldSharedNamesAreNeitherWrittenThroughNorTouched) {
+  // korvane-cli views a file inside an image through "ti_tmp.$$$", and Enter
+  // on a GIF row writes "ti_pic.gif". Someone planted those names in the
+  // temporary directory as links to a victim file.
   test::TempDir dir;
   const std::string tmp = dir.Mkdir("tmp");
-  const std::string victim = dir.Write("victim", test::Bytes{'k', 'e', 'e', 'p'});
-  ASSERT_EQ(symlink(victim.c_str(), (tmp + "/ti_tmp.$$$").c_str()), 0);
-  ASSERT_EQ(symlink(victim.c_str(), (tmp + "/ti_arc.$$$").c_str()), 0);
+  const test::Bytes keep{'k', 'e', 'e', 'p'};
+  const std::string victim = dir.Write("victim", keep);
+  const std::vector<std::string> names = {"ti_arc.$$$", "ti_pic.gif", "ti_tmp.$$$"};
+  for (const std::string& name : names) ASSERT_EQ(symlink(victim.c_str(), (tmp + "/" + name).c_str()), 0);
   dir.Write("disk.dsk", test::DiskBuilder::Sssd("DISK").Add(test::DisVarFile("NOTES", 80, {"hello"})).Build());
+  test::TiFile gif = test::DisFixFile("PIC", 128, {});
+  gif.data.assign(256, 0);
+  std::copy_n("GIF89a", 6, gif.data.begin());
+  gif.recordsPerSector = 2;
+  gif.level3 = 2;
+  dir.Write("pic", test::V9t9File(gif));
 
-  const std::string command = "TMPDIR=" + test::ShellQuote(tmp) + " " + KORVANE_CLI_PATH + " view " +
-                              test::ShellQuote(dir.path() + "/disk.dsk") + " NOTES > " +
-                              test::ShellQuote(dir.path() + "/shown.txt") + " 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  const test::Bytes shown = test::ReadFile(dir.path() + "/shown.txt");
-  EXPECT_NE(std::string(shown.begin(), shown.end()).find("hello"), std::string::npos);
-  EXPECT_EQ(test::ReadFile(victim), (test::Bytes{'k', 'e', 'e', 'p'}));
+  const std::string cli = "TMPDIR=" + test::ShellQuote(tmp) + " " + KORVANE_CLI_PATH;
+  const std::string shown = test::ShellQuote(dir.path() + "/shown.txt");
+  ASSERT_EQ(std::system((cli + " view " + test::ShellQuote(dir.path() + "/disk.dsk") + " NOTES > " + shown).c_str()), 0);
+  const test::Bytes text = test::ReadFile(dir.path() + "/shown.txt");
+  EXPECT_NE(std::string(text.begin(), text.end()).find("hello"), std::string::npos);
+  // Listing the GIF row enters it, which hands the picture to the viewer.
+  std::system((cli + " dir " + test::ShellQuote(dir.path() + "/pic") + " > /dev/null 2>&1").c_str());
+  EXPECT_EQ(test::ReadFile(victim), keep);
 
-  // The process's own folder is gone: only the planted links are left.
+  // The process's own folder is gone; the planted links are as they were.
   std::vector<std::string> left;
-  for (const auto& entry : std::filesystem::directory_iterator(tmp)) left.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(tmp)) {
+    left.push_back(entry.path().filename());
+    EXPECT_TRUE(entry.is_symlink()) << entry.path();
+  }
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"ti_arc.$$$", "ti_tmp.$$$"}));
+  EXPECT_EQ(left, names);
 }
 
 }  // namespace
