@@ -22,7 +22,8 @@ pid_t g_scratchOwner = 0;        // the process that made it
 // Runs at exit. A child started with fork that exits through exit() runs it
 // too; only the process that made the folder removes it.
 void RemoveScratchDirectory() {
-  const std::lock_guard<std::mutex> lock(g_scratchLock);
+  // A thread still busy with a scratch file must not hold up the exit.
+  std::unique_lock<std::mutex> lock(g_scratchLock, std::try_to_lock);
   if (g_scratchDirectory.empty() || getpid() != g_scratchOwner) return;
   std::error_code ignored;
   std::filesystem::remove_all(g_scratchDirectory, ignored);  // does not follow links inside it
