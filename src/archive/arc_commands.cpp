@@ -23,7 +23,7 @@ namespace {
 // would list them (no ".." row).
 bool ReadRowContents(const PaneState& source, const CatalogEntry& row, PaneState& scratch) {
   scratch = PaneState{};
-  scratch.locationPath = JoinPath(source.locationPath, row.sourceName);
+  scratch.locationPath = RowPcPath(source, row);
   if (IsFloppyImageKind(row.kind)) {
     ListFloppyImage(scratch, scratch.locationPath, FloppyListOptions{1, false, false});
     return true;  // rows read before an error are still extracted
@@ -91,7 +91,7 @@ int ExtractAll(PaneState& source, PaneState& destination, Progress& files, Progr
       ReportError(kErrInvalidFilename, row.sourceName);
       continue;
     }
-    const std::string directory = FreePath(destination.locationPath, name, "");
+    const std::string directory = FreePath(PaneDirectory(destination), name, "");
     PaneState scratch;
     if (!ReadRowContents(source, row, scratch)) continue;
     if (mkdir(directory.c_str(), 0777) != 0) {
@@ -140,6 +140,14 @@ std::string ArcToDskText(const PaneState& source) {
   return fmt::sprintf("Convert ARC file <%s> to", name);
 }
 
+unsigned ArchiveSectorsNeeded(const FileList& members) {
+  constexpr unsigned kFdrArea = kFirstDataAu - 2;  // sectors 2-33
+  unsigned needed = kFirstDataAu;
+  for (const CatalogEntry& m : members) needed += m.totalSectors;
+  if (members.size() > kFdrArea) needed += static_cast<unsigned>(members.size()) - kFdrArea;
+  return needed;
+}
+
 unsigned ArchiveImageSectors(unsigned sectorsNeeded) {
   if (sectorsNeeded <= 720) return 720;
   if (sectorsNeeded <= 1440) return 1440;
@@ -161,9 +169,7 @@ int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files,
     }
     PaneState archive;
     if (!ReadRowContents(source, row, archive)) continue;
-    unsigned needed = 2;
-    for (const CatalogEntry& m : archive.rows) needed += m.totalSectors + 1u;
-    const unsigned total = ArchiveImageSectors(needed);
+    const unsigned total = ArchiveImageSectors(ArchiveSectorsNeeded(archive.rows));
     if (total == 0) continue;  // too big for a floppy: passed over
     NewImageGeometry geometry;
     geometry.totalSectors = static_cast<uint16_t>(total);
@@ -171,7 +177,7 @@ int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files,
     geometry.tracksPerSide = 40;
     geometry.sides = 2;
     geometry.density = total == 720 ? 1 : 2;
-    const std::string path = FreePath(destination.locationPath, name, ".dsk");
+    const std::string path = FreePath(PaneDirectory(destination), name, ".dsk");
     if (!WriteNewImage(path, name.substr(0, 10), geometry, files)) continue;
 
     PaneState image;
@@ -187,7 +193,9 @@ int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files,
         break;
       }
       SetLastErrorCode(0);
-      if (AddFileToPane(NoProgress(), image, &archive, member, false, batch) == 2) {
+      // A member that does not go in (reported where it failed) is no
+      // reason to leave the others out; a Cancel answer is.
+      if (AddFileToPane(NoProgress(), image, &archive, member, false, batch) == 2 && batch.cancelled) {
         stop = true;
         break;
       }

@@ -37,13 +37,21 @@ bool CheckArcToDsk(const PaneState& destination);
 // "Convert ARC file <%s> to" / "Convert %u ARC files to".
 std::string ArcToDskText(const PaneState& source);
 
-// The image an archive needs: 2 sectors plus, per member, its sectors and its
-// FDR. Up to 720 a DSSD image, up to 1440 a DSDD image; 0 above that.
+// The sectors an image must have to hold `members`. Data sectors are only
+// allocated from sector 34 on; sectors 2-33 hold up to 32 FDRs, and every
+// further FDR takes a sector of the data area. So: 34 + the members' data
+// sectors + the FDRs beyond the 32nd.
+unsigned ArchiveSectorsNeeded(const FileList& members);
+
+// The image size for that many sectors: up to 720 a DSSD image, up to 1440
+// a DSDD image; 0 above that.
 unsigned ArchiveImageSectors(unsigned sectorsNeeded);
 
 // Turns the marked archive file rows (or the cursor row) into new images
 // "NAME.dsk", else "NAME(1).dsk", ... in the destination, and copies every
 // member into them. An archive needing more than 1440 sectors is passed over.
+// A member that cannot be copied is reported and the others still go in;
+// only Cancel (or a Cancel answer to a question) ends the run.
 // The destination pane is re-read. Returns the number of images made.
 int ConvertArcsToDsk(PaneState& source, PaneState& destination, Progress& files, Progress& rows);
 

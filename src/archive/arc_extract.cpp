@@ -16,21 +16,6 @@ namespace {
 constexpr uint32_t kPlainChunkSectors = 50;       // sectors copied per read from a plain archive
 constexpr uint32_t kCompressedChunkSectors = 25;  // decoded sectors gathered per write
 
-// The FDR fields of a member, laid out so that the header is made exactly as
-// for a file exported from a disk.
-Sector MemberFdr(const CatalogEntry& m) {
-  Sector f{};
-  ByteWriter w(f.data(), f.size());
-  w.putStr(fdr::kName, m.tiName, 10);
-  w.put8(fdr::kStatus, static_cast<uint8_t>(m.statusFlags));
-  w.put8(fdr::kRecordsPerSector, static_cast<uint8_t>(m.recordsPerSector));
-  w.put16be(fdr::kTotalSectors, m.totalSectors);
-  w.put8(fdr::kEofOffset, static_cast<uint8_t>(m.eofOffset));
-  w.put8(fdr::kRecordLength, static_cast<uint8_t>(m.kind == kKindProgram ? 0 : m.recordLength));
-  w.put16le(fdr::kLevel3, m.level3Records);
-  return f;
-}
-
 // The member as the archive's directory describes it now: the archive file
 // may have been replaced since the pane was listed (the scratch copy of an
 // archive inside an image is shared by both panes).
@@ -131,6 +116,11 @@ bool ExtractCompressed(PcFile& archive, const std::string& archivePath, const Ca
 
 bool ExtractArchiveMember(const std::string& archivePath, const CatalogEntry& member, const std::string& destPath,
                           Progress& progress) {
+  return ExtractArchiveMemberAs(archivePath, member, destPath, GetNameSettings().extractTifiles, progress);
+}
+
+bool ExtractArchiveMemberAs(const std::string& archivePath, const CatalogEntry& member, const std::string& destPath,
+                            bool tifiles, Progress& progress) {
   PcFile archive;
   if (!archive.Open(archivePath, PcFile::Mode::Read)) {
     ReportError(kErrOpenRead, archivePath);
@@ -149,8 +139,11 @@ bool ExtractArchiveMember(const std::string& archivePath, const CatalogEntry& me
     ReportError(kErrOpenWrite, destPath);
     return false;
   }
-  const Sector fdrBytes = MemberFdr(member);
-  const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), GetNameSettings().extractTifiles);
+  const Sector fdrBytes = FdrOfRow(member);
+  // The 8Bh mask of a file exported from a disk is not applied: the archive
+  // keeps the modified (10h), emulated (04h) and other bits of its members,
+  // and taking a member out must not lose them.
+  const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), tifiles, 0xFF);
   // The file gets its final size first: the data sectors start out as zeros.
   if (!out.WriteAt(0, header.data(), header.size()) ||
       !out.Truncate(kPcHeaderSize + uint64_t{member.totalSectors} * 256)) {

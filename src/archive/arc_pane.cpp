@@ -69,7 +69,7 @@ bool OpenArchiveInPane(PaneState& pane, const CatalogEntry& row, bool withUp) {
       return false;
     }
   } else {
-    path = JoinPath(pane.locationPath, row.sourceName);
+    path = RowPcPath(pane, row);
   }
 
   pane.container = row;

@@ -39,6 +39,22 @@ std::string LastComponent(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+namespace {
+
+// ReadLocation lists a location with a "*" in it as a directory and the
+// pattern in its last component.
+bool HasNamePattern(const std::string& path) { return path.find('*') != std::string::npos; }
+
+}  // namespace
+
+std::string PaneDirectory(const PaneState& pane) {
+  return HasNamePattern(pane.locationPath) ? ParentPath(pane.locationPath) : pane.locationPath;
+}
+
+std::string RowPcPath(const PaneState& pane, const CatalogEntry& row) {
+  return JoinPath(PaneDirectory(pane), row.sourceName);
+}
+
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
   if (pattern == "*" || pattern == "*.*") return true;
   // Iterative match with one back-tracking point for the last "*".
@@ -185,7 +201,7 @@ bool ScanDirectory(PaneState& pane, const std::string& directory, const std::str
 
 bool ReadLocation(PaneState& pane) {
   std::string path = pane.locationPath;
-  if (path.find('*') != std::string::npos) {
+  if (HasNamePattern(path)) {
     const std::string directory = ParentPath(path);
     if (!IsDirectory(directory)) return false;
     return ScanDirectory(pane, directory, LastComponent(path));
@@ -222,7 +238,7 @@ bool EnterPcDirectory(PaneState& pane, const CatalogEntry& row) {
   const std::string previous = pane.locationPath;
   pane.PushLevel();
   ++pane.directoryDepth;
-  pane.locationPath = JoinPath(pane.locationPath, row.sourceName);
+  pane.locationPath = RowPcPath(pane, row);
   pane.rows.clear();
   if (!ReadLocationReportingOnce(pane)) {
     // Go back where we were rather than leave the pane on a path it cannot show.
@@ -238,7 +254,7 @@ bool EnterPcDirectory(PaneState& pane, const CatalogEntry& row) {
 bool EnterFloppyImage(PaneState& pane, const CatalogEntry& row) {
   pane.container = row;
   pane.topRow = 0;
-  if (pane.locationType == kLocPcDirectory) pane.locationPath = JoinPath(pane.locationPath, row.sourceName);
+  if (pane.locationType == kLocPcDirectory) pane.locationPath = RowPcPath(pane, row);
   pane.PushLevel();
   pane.floppyHasUprdir = true;
   ListFloppyImage(pane, pane.locationPath, FloppyListOptions{1, true, false});

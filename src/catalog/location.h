@@ -38,6 +38,16 @@ bool Leave(PaneState& pane);
 // Re-reads the current location.
 bool Refresh(PaneState& pane);
 
+// A PC-directory pane may show a location that ends in a name pattern
+// ("games/*.tfi"); its rows then live in the directory before the pattern.
+// Every command that reaches the PC file of a row goes through these two.
+// The directory the pane lists: the location path without such a pattern
+// (the location path itself for every other pane).
+std::string PaneDirectory(const PaneState& pane);
+// The PC path of a row of a PC-directory pane: that directory and the row's
+// PC name.
+std::string RowPcPath(const PaneState& pane, const CatalogEntry& row);
+
 // The directory part of a path and its last component.
 std::string ParentPath(const std::string& path);
 std::string LastComponent(const std::string& path);

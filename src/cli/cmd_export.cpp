@@ -1,5 +1,6 @@
-// korvane-cli export LOCATION NAME PCFILE [--tifiles]: a TI file inside a
-// disk image written out as a PC file with a V9T9 (or TIFILES) header.
+// korvane-cli export LOCATION NAME PCFILE [--tifiles]: a TI file of any
+// location `dir` lists (a disk image, an archive, a PC directory) written out
+// as a PC file with a V9T9 (or TIFILES) header.
 #include <cstdio>
 
 #include "catalog/entry.h"
@@ -27,8 +28,8 @@ int RunExport(const std::vector<std::string>& args, const CommonOptions&) {
   if (!OpenLocation(positional[0], pane)) return 1;
   if (!PutCursorOn(pane, positional[1], positional[0])) return 1;
   const CatalogEntry& row = pane.rows[static_cast<size_t>(pane.cursor)];
-  if (pane.locationType == kLocPcDirectory || !IsTiFileKind(row.kind)) {
-    std::fprintf(stderr, "ERROR: <%s> is not a TI file inside a disk image\n", positional[1].c_str());
+  if (!IsTiFileKind(row.kind)) {
+    std::fprintf(stderr, "ERROR: <%s> is not a TI file\n", positional[1].c_str());
     return 1;
   }
   const bool ok = ExportTiFile(pane, row, positional[2], tifiles);
@@ -36,7 +37,7 @@ int RunExport(const std::vector<std::string>& args, const CommonOptions&) {
 }
 
 const Registration kExport{{"export", "export LOCATION NAME PCFILE [--tifiles]",
-                            "write a TI file of a disk image to PCFILE with a V9T9 (--tifiles: TIFILES) header",
+                            "write a TI file of a location to PCFILE with a V9T9 (--tifiles: TIFILES) header",
                             RunExport}};
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "catalog/entry.h"
+#include "catalog/location.h"
 #include "cli/command.h"
 #include "cli/file_command_args.h"
 #include "cli/location_arg.h"
@@ -27,7 +28,7 @@ int RunPc99Layout(const std::vector<std::string>& args, const CommonOptions&) {
     return 1;
   }
   std::string text;
-  if (!Pc99LayoutText(row, pane.locationPath, text)) return 1;
+  if (!Pc99LayoutText(row, PaneDirectory(pane), text)) return 1;
   std::string out;
   for (char c : text)
     if (c != '\r') out += c;

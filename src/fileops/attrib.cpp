@@ -115,7 +115,7 @@ int SetAttributes(PaneState& pane, AttributeStates states, Progress& progress) {
     CatalogEntry& row = pane.rows[static_cast<size_t>(index)];
     progress.SetText(fmt::sprintf("Set attributes <%s>", SafePcName(row.tiName)));
     if (states.protect != TriState::Leave || states.archive != TriState::Leave)
-      if (SetFileAttributes(JoinPath(pane.locationPath, row.sourceName), row, states)) ++changed;
+      if (SetFileAttributes(RowPcPath(pane, row), row, states)) ++changed;
     row.marked = false;
     progress.Step(++done);
   }

@@ -79,6 +79,7 @@ Answer CopyBatch::Ask(const std::string& kindText, const std::string& name) {
   if (overwriteAll) return Answer::All;
   const Answer a = CurrentReporter().Ask(kOverwriteCaption, OverwriteText(kindText, name), Buttons::YesNoCancel);
   if (a == Answer::All) overwriteAll = true;
+  if (a == Answer::Cancel) cancelled = true;
   return a;
 }
 
@@ -86,8 +87,8 @@ bool CheckCopy(const PaneState& source, const PaneState& dest) {
   const bool anyRow = CommandRows(source).size() > 0;
   switch (dest.locationType) {
     case kLocPcDirectory:
-      if (strcasecmp(source.locationPath.c_str(), dest.locationPath.c_str()) == 0 ||
-          (source.locationType == kLocPcDirectory && SamePcFile(source.locationPath, dest.locationPath))) {
+      if (strcasecmp(PaneDirectory(source).c_str(), PaneDirectory(dest).c_str()) == 0 ||
+          (source.locationType == kLocPcDirectory && SamePcFile(PaneDirectory(source), PaneDirectory(dest)))) {
         ReportError(kErrCopyToItself);
         return false;
       }
@@ -133,12 +134,12 @@ int CopyRowToDirectory(const PaneState& source, const PaneState& dest, const Cat
   const std::string tiName = TrimTiName(row.tiName).empty() ? PcNameToTiName(row.sourceName) : row.tiName;
   const bool fromDirectory = source.locationType == kLocPcDirectory;
   const std::string name = fromDirectory ? row.sourceName : SafePcName(tiName);
-  const std::string target = JoinPath(dest.locationPath, name);
+  const std::string target = JoinPath(PaneDirectory(dest), name);
   if (!IsSafeLeafName(name)) {
     ReportError(kErrInvalidFilename, name);
     return 0;
   }
-  const std::string from = fromDirectory ? JoinPath(source.locationPath, row.sourceName) : std::string();
+  const std::string from = fromDirectory ? RowPcPath(source, row) : std::string();
   if (PathExists(target)) {
     if (fromDirectory && SamePcFile(from, target)) {
       ReportError(kErrCopyToItself);

@@ -45,7 +45,7 @@ bool CreateDirectoryInPane(PaneState& pane, const std::string& typed) {
     CurrentReporter().ShowMessage("Korvane", "Please enter a name for the directory");
     return false;
   }
-  const std::string path = JoinPath(pane.locationPath, name);
+  const std::string path = JoinPath(PaneDirectory(pane), name);
   const bool ok = mkdir(path.c_str(), 0777) == 0;
   if (!ok) ReportError(kErrCreateDir, path, errno);
   Refresh(pane);
@@ -72,7 +72,7 @@ bool CreateImage(PaneState& pane, const std::string& typed, const NewImageGeomet
     CurrentReporter().ShowMessage("Korvane", "Please enter a volumelabel");
     return false;
   }
-  const std::string path = JoinPath(pane.locationPath, label + ".dsk");
+  const std::string path = JoinPath(PaneDirectory(pane), label + ".dsk");
   if (PathExists(path)) {
     const Answer answer = AskQuestion(kErrDskExists, path);
     SetLastErrorCode(0);

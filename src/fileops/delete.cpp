@@ -35,7 +35,7 @@ int DeleteInDirectory(PaneState& pane, Progress& progress) {
     if (!DeletableInDirectory(row.kind)) continue;
     progress.SetText(fmt::sprintf("Deleting <%s>", ShownName(row)));
     progress.Step(++done);
-    const std::string path = JoinPath(pane.locationPath, row.sourceName);
+    const std::string path = RowPcPath(pane, row);
     const int rc = row.kind == kKindSubdir ? rmdir(path.c_str()) : unlink(path.c_str());
     if (rc != 0) {
       ReportError(kErrDelete, path, errno);

@@ -15,16 +15,69 @@
 namespace korvane {
 namespace {
 
-constexpr uint8_t kWrittenStatusMask = 0x8B;  // PROGRAM, INTERNAL, protected, VARIABLE
 constexpr size_t kV9t9HeaderFields = 0x1c;    // FDR bytes copied into a V9T9 header
 
 }  // namespace
 
-PcHeader MakePcHeader(ByteView f, bool tifiles) {
+Sector FdrOfRow(const CatalogEntry& row) {
+  Sector f{};
+  ByteWriter w(f.data(), f.size());
+  w.putStr(fdr::kName, row.tiName, 10);
+  w.put8(fdr::kStatus, static_cast<uint8_t>(row.statusFlags));
+  w.put8(fdr::kRecordsPerSector, static_cast<uint8_t>(row.recordsPerSector));
+  w.put16be(fdr::kTotalSectors, row.totalSectors);
+  w.put8(fdr::kEofOffset, static_cast<uint8_t>(row.eofOffset));
+  // A PROGRAM row carries its size in bytes as its record length.
+  w.put8(fdr::kRecordLength, static_cast<uint8_t>(row.kind == kKindProgram ? 0 : row.recordLength));
+  w.put16le(fdr::kLevel3, row.level3Records);
+  return f;
+}
+
+namespace {
+
+// A TI file kept as a PC file, written out again with the header asked for:
+// the header made from the row (which a Classic99 file has corrected), the
+// data sectors after the file's own 128-byte header, a short last sector
+// filled with zeros.
+bool ExportPcTiFile(const PaneState& pane, const CatalogEntry& row, const std::string& pcPath, bool tifiles) {
+  const std::string from = RowPcPath(pane, row);
+  if (SamePcFile(from, pcPath)) {
+    ReportError(kErrCopyToItself);
+    return false;
+  }
+  PcFile in;
+  if (!in.Open(from, PcFile::Mode::Read)) {
+    ReportError(kErrOpenRead, from);
+    return false;
+  }
+  const Sector fdrBytes = FdrOfRow(row);
+  const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), tifiles);
+  PcFile out;
+  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
+    ReportError(kErrOpenWrite, pcPath);
+    return false;
+  }
+  bool ok = out.WriteAt(0, header.data(), header.size());
+  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
+  Sector data;
+  for (uint32_t s = 0; ok && s < row.totalSectors; ++s) {
+    data.fill(0);
+    in.ReadAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
+    ok = out.WriteAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
+    if (!ok) ReportError(kErrWriteSector, static_cast<int>(s), pcPath);
+  }
+  out.Close();
+  if (!ok) RemoveIfPresent(pcPath);
+  return ok;
+}
+
+}  // namespace
+
+PcHeader MakePcHeader(ByteView f, bool tifiles, uint8_t statusMask) {
   PcHeader v9t9{};
   ByteWriter w(v9t9.data(), v9t9.size());
   w.copy(0, f.sub(0, kV9t9HeaderFields));
-  const uint8_t flags = f.u8(fdr::kStatus) & kWrittenStatusMask;
+  const uint8_t flags = f.u8(fdr::kStatus) & statusMask;
   w.put8(fdr::kStatus, flags);
   if (flags & status::kProgram) w.put8(fdr::kRecordLength, 0);
   if (!tifiles) return v9t9;
@@ -51,6 +104,13 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
   // Writing over the container while reading from it would destroy it.
   if (SamePcFile(pane.locationPath, pcPath)) {
     ReportError(kErrCopyToItself);
+    return false;
+  }
+  if (pane.locationType == kLocPcDirectory) return ExportPcTiFile(pane, row, pcPath, tifiles);
+  if (row.archiveMember) {
+    // A member has no sectors of its own: the archive reader decodes it.
+    if (ExtractArchiveMemberAs(pane.locationPath, row, pcPath, tifiles)) return true;
+    RemoveIfPresent(pcPath);
     return false;
   }
   PcFile image;
@@ -86,8 +146,7 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
 
 bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string& pcPath) {
   if (pane.locationType == kLocPcDirectory) {
-    // The location may end in a name pattern ("games/*.dsk").
-    pcPath = JoinPath(PaneDirectory(pane), row.sourceName);
+    pcPath = RowPcPath(pane, row);
     return true;
   }
   // Members of an ARC archive are extracted into the scratch file by the

@@ -14,17 +14,29 @@
 #include <string>
 
 #include "catalog/pane.h"
+#include "floppy/sector_source.h"
 #include "platform/byte_view.h"
 
 namespace korvane {
 
 using PcHeader = std::array<uint8_t, 128>;
 
-// The 128-byte header of a TI file written out from its FDR.
-PcHeader MakePcHeader(ByteView fdrBytes, bool tifiles);
+// The status bits a TI file exported from a disk keeps in its header.
+inline constexpr uint8_t kExportedStatusMask = 0x8B;  // PROGRAM, INTERNAL, protected, VARIABLE
 
-// Writes the TI file of `row` (a row inside a floppy image or card volume)
-// to `pcPath` as a PC file with a header: TIFILES when `tifiles`, else V9T9.
+// The FDR fields of a row (name, flags, records per sector, total sectors,
+// EOF offset, record length, level-3 count), for a file that has no FDR of
+// its own: an archive member, or a TI file kept as a PC file.
+Sector FdrOfRow(const CatalogEntry& row);
+
+// The 128-byte header of a TI file written out from its FDR, its status
+// flags masked with `statusMask`. An archive member keeps every bit its
+// directory entry holds (0xFF): the archive stored them on purpose.
+PcHeader MakePcHeader(ByteView fdrBytes, bool tifiles, uint8_t statusMask = kExportedStatusMask);
+
+// Writes the TI file of `row` (a row inside a floppy image or card volume, a
+// member of an archive, or a TI file kept as a PC file) to `pcPath` as a PC
+// file with a header: TIFILES when `tifiles`, else V9T9.
 // An existing file at `pcPath` is replaced. Errors are reported where they
 // happen; on failure nothing is left at `pcPath` and the result is false.
 bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::string& pcPath, bool tifiles);

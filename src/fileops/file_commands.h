@@ -34,6 +34,7 @@ std::string OverwriteText(const std::string& kindText, const std::string& name);
 // State of one copy batch: set by All, cleared when a batch starts.
 struct CopyBatch {
   bool overwriteAll = false;
+  bool cancelled = false;  // the user answered Cancel
   // Asks the question unless All was chosen; an All answer sets the flag.
   Answer Ask(const std::string& kindText, const std::string& name);
 };

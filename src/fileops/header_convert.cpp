@@ -114,7 +114,7 @@ std::string HeaderConversionText(const PaneState& pane, HeaderDirection directio
 bool ConvertRowHeader(const PaneState& pane, CatalogEntry& row, HeaderDirection direction) {
   row.marked = false;
   if (!IsHeaderConvertible(row, direction)) return false;
-  const std::string path = JoinPath(PaneDirectory(pane), row.sourceName);
+  const std::string path = RowPcPath(pane, row);
   PcFile file;
   if (!file.Open(path, PcFile::Mode::ReadWrite)) {
     ReportError(kErrOpenRead, path);

@@ -6,11 +6,6 @@
 
 namespace korvane {
 
-std::string PaneDirectory(const PaneState& pane) {
-  if (pane.locationPath.find_first_of("*?") != std::string::npos) return ParentPath(pane.locationPath);
-  return pane.locationPath;
-}
-
 bool IsSameFile(const std::string& a, const std::string& b) { return a == b || SamePcFile(a, b); }
 
 std::string PcFileNameFromTiName(const std::string& tiName) {

@@ -3,13 +3,10 @@
 
 #include <string>
 
+#include "catalog/location.h"  // PaneDirectory and RowPcPath
 #include "catalog/pane.h"
 
 namespace korvane {
-
-// The directory a PC-directory pane lists (its location path without a
-// trailing name pattern such as "*.dsk").
-std::string PaneDirectory(const PaneState& pane);
 
 // Whether two paths name the same file: equal texts, or one existing file
 // reached by two spellings ("dir/x" and "dir/./x", links). Converting a file

@@ -42,9 +42,9 @@ void WriteNameIntoFile(const std::string& path, const std::string& tiName) {
 }
 
 bool RenameInDirectory(PaneState& pane, CatalogEntry& row, const std::string& newName) {
-  const std::string oldPath = JoinPath(pane.locationPath, row.sourceName);
+  const std::string oldPath = RowPcPath(pane, row);
   const std::string leaf = row.kind == kKindDos ? newName : newName + Extension(row.sourceName);
-  const std::string newPath = JoinPath(pane.locationPath, leaf);
+  const std::string newPath = JoinPath(PaneDirectory(pane), leaf);
   if (!IsSafeLeafName(leaf)) {
     ReportError(kErrRenameEntry, oldPath, EINVAL);
     return false;

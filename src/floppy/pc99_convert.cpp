@@ -71,7 +71,7 @@ bool CheckPc99Conversion(const PaneState& source, const PaneState& destination) 
     ReportError(kErrPc99ToDirOnly);
     return false;
   }
-  if (SamePath(source.locationPath, destination.locationPath)) {
+  if (SamePath(PaneDirectory(source), PaneDirectory(destination))) {
     ReportError(kErrPc99ToItself);
     return false;
   }
@@ -102,8 +102,8 @@ int RunPc99Conversion(PaneState& source, PaneState& destination, Progress& progr
   for (size_t i : turns) {
     if (progress.Cancelled()) break;
     const CatalogEntry row = source.rows[i];
-    const std::string output = JoinPath(destination.locationPath, row.sourceName);
-    const std::string imagePath = JoinPath(source.locationPath, row.sourceName);
+    const std::string output = RowPcPath(destination, row);
+    const std::string imagePath = RowPcPath(source, row);
     bool stop = false;
     bool skip = false;
     if (PathExists(output)) {
@@ -126,7 +126,7 @@ int RunPc99Conversion(PaneState& source, PaneState& destination, Progress& progr
       }
     }
     if (!stop && !skip) {
-      if (!ConvertPc99ToV9T9(row, source.locationPath, output)) stop = true;
+      if (!ConvertPc99ToV9T9(row, PaneDirectory(source), output)) stop = true;
       else ++converted;
       Refresh(destination);
     }

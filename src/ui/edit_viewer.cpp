@@ -25,6 +25,7 @@
 #include "ui/find_replace.h"
 #include "ui/gui_reporter.h"
 #include "ui/viewer_print.h"
+#include "viewers/text_lines.h"
 #include "viewers/text_search.h"
 
 namespace korvane::ui {
@@ -39,6 +40,28 @@ QString AskSavePath(QWidget* parent, const QString& folder, const QString& propo
 TextSelection SelectionOf(const QPlainTextEdit* edit) {
   const QTextCursor c = edit->textCursor();
   return {static_cast<size_t>(c.selectionStart()), static_cast<size_t>(c.selectionEnd())};
+}
+
+// The control's text as bytes, lines joined by LF. Read block by block:
+// the document's plain text turns every no-break space (A0h) into a blank.
+std::string ControlBytes(const QPlainTextEdit* edit) {
+  std::string bytes;
+  for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) {
+    if (b != edit->document()->begin()) bytes += '\n';
+    bytes += b.text().toLatin1().toStdString();
+  }
+  return bytes;
+}
+
+std::vector<int> LineEnds(const QPlainTextEdit* edit) {
+  std::vector<int> ends;
+  for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) ends.push_back(b.userState());
+  return ends;
+}
+
+void SetLineEnds(QPlainTextEdit* edit, const std::vector<int>& ends) {
+  size_t i = 0;
+  for (QTextBlock b = edit->document()->begin(); b.isValid() && i < ends.size(); b = b.next()) b.setUserState(ends[i++]);
 }
 
 void Select(QPlainTextEdit* edit, int start, int end, bool scroll) {
@@ -237,7 +260,17 @@ void EditViewer::UpdateMenuState() {
 }
 
 void EditViewer::SetViewerText(const std::string& text, const std::string& caption, bool readOnly) {
-  edit_->setPlainText(ToControlText(text));
+  const std::vector<TextLine> lines = SplitTextLines(text);
+  std::string joined;
+  std::vector<int> ends;
+  for (const TextLine& line : lines) {
+    if (!ends.empty()) joined += '\n';
+    joined += line.text;
+    ends.push_back(static_cast<int>(line.end));
+  }
+  newLineEnd_ = static_cast<int>(FirstLineEnd(lines));
+  edit_->setPlainText(QString::fromLatin1(joined.data(), static_cast<qsizetype>(joined.size())));
+  SetLineEnds(edit_, ends);
   setWindowTitle(QString::fromStdString(caption));
   edit_->setReadOnly(readOnly);
   // Read-only text still shows a caret for selecting and searching.
@@ -247,12 +280,21 @@ void EditViewer::SetViewerText(const std::string& text, const std::string& capti
   UpdateMenuState();
 }
 
-std::string EditViewer::Text() const { return FromControlText(edit_->toPlainText()); }
+std::string EditViewer::Text() const {
+  std::vector<TextLine> lines;
+  for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
+    int end = b.userState();
+    if (end <= static_cast<int>(LineEnd::None) || end > static_cast<int>(LineEnd::Cr)) end = newLineEnd_;
+    lines.push_back({b.text().toLatin1().toStdString(), static_cast<LineEnd>(end)});
+  }
+  if (!lines.empty()) lines.back().end = LineEnd::None;  // the text ends where its last line ends
+  return JoinTextLines(lines);
+}
 
 bool EditViewer::Search(bool forward, bool silent) {
   const FindRequest& r = slots_.Slot(slot_).request;
   if (r.findWhat.isEmpty()) return false;
-  const std::string text = edit_->toPlainText().toLatin1().toStdString();
+  const std::string text = ControlBytes(edit_);
   const std::string what = r.findWhat.toLatin1().toStdString();
   const auto at = FindInText(text, SelectionOf(edit_), what, {forward, r.matchCase, r.wholeWord});
   if (!at) {
@@ -272,7 +314,10 @@ void EditViewer::ReplaceAll() {
   const FindRequest& r = slots_.Slot(slot_).request;
   if (edit_->isReadOnly() || r.findWhat.isEmpty()) return;
   const TextSelection kept = SelectionOf(edit_);
-  std::string text = edit_->toPlainText().toLatin1().toStdString();
+  std::string text = ControlBytes(edit_);
+  // The searched text holds no line break, so the lines stay the same and
+  // keep their line ends.
+  const std::vector<int> ends = LineEnds(edit_);
   if (ReplaceAllInText(text, r.findWhat.toLatin1().toStdString(), r.replaceWith.toLatin1().toStdString(),
                        r.matchCase, r.wholeWord) == 0)
     return;
@@ -282,6 +327,7 @@ void EditViewer::ReplaceAll() {
   c.select(QTextCursor::Document);
   c.insertText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   c.endEditBlock();
+  SetLineEnds(edit_, ends);
   const int size = static_cast<int>(text.size());
   Select(edit_, std::min(static_cast<int>(kept.start), size), std::min(static_cast<int>(kept.end), size), false);
 }

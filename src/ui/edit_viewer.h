@@ -50,7 +50,8 @@ class EditViewer : public QMainWindow {
   int SlotIndex() const { return slot_; }
   QPlainTextEdit* Control() const { return edit_; }
   const QString& FileName() const { return fileName_; }
-  // The text as it is saved: bytes with CR LF line ends.
+  // The text as it is saved: one byte per character, each line with the
+  // line end it was loaded with (new lines: the text's first line end).
   std::string Text() const;
   QAction* Action(int id) const;
 
@@ -92,6 +93,9 @@ class EditViewer : public QMainWindow {
   int slot_ = -1;
   QPlainTextEdit* edit_;
   QString fileName_;  // kept per viewer: saving one viewer never names another's file
+  // Each line of the control keeps the line end it was loaded with in its
+  // block's user state (a LineEnd); lines typed later get this one.
+  int newLineEnd_ = 1;  // LineEnd::CrLf
   std::map<int, QAction*> actions_;
 };
 

@@ -34,17 +34,6 @@ EditViewer* OpenText(Settings& settings) {
   return EditViewer::Open(SharedViewerSlots(settings), ListFont(settings));
 }
 
-std::vector<pid_t>& Started() {
-  static std::vector<pid_t> started;
-  return started;
-}
-
-// Collects the picture viewers that have ended, without waiting for the
-// others: an ended child that nobody waits for stays a zombie.
-void ReapEnded() {
-  std::erase_if(Started(), [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
-}
-
 void Show(QWidget* w) {
   w->show();
   w->raise();
@@ -71,7 +60,7 @@ void ViewRow(Settings& settings, const PaneState& pane, int row, int mode) {
     v->SetViewerText(view.text, view.title, true);
   } else if (r->kind == kKindDos && pane.locationType == kLocPcDirectory) {
     std::string text;
-    const bool opened = ReadPcFileText(JoinPath(pane.locationPath, r->sourceName), text);
+    const bool opened = ReadPcFileText(RowPcPath(pane, *r), text);
     QApplication::restoreOverrideCursor();
     if (!opened) {
       delete v;
@@ -110,17 +99,14 @@ void ShowGifOfRow(const Settings& settings, const PaneState& pane, int row) {
   // when the program's main window closes.
   static bool reapAtQuit = false;
   if (!reapAtQuit)
-    reapAtQuit = static_cast<bool>(QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &ReapEnded));
-  ReapEnded();
+    reapAtQuit =
+        static_cast<bool>(QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &ReapPictureViewers));
   const CatalogEntry* r = RowAt(pane, row);
   if (!r) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const GifShown shown = ShowGif(pane, *r, settings.picViewer);
+  ShowGif(pane, *r, settings.picViewer);  // keeps the viewer for collection
   QApplication::restoreOverrideCursor();
-  if (shown.viewer > 0) Started().push_back(shown.viewer);
 }
-
-const std::vector<pid_t>& StartedPictureViewers() { return Started(); }
 
 void FeedFileList(Settings& settings, const PaneState& pane) {
   EditViewer* v = OpenText(settings);
@@ -136,7 +122,7 @@ void ShowPc99Layout(Settings& settings, const PaneState& pane, int row) {
   if (!v) return;
   std::string text;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool ok = Pc99LayoutText(*r, pane.locationPath, text);
+  const bool ok = Pc99LayoutText(*r, PaneDirectory(pane), text);
   QApplication::restoreOverrideCursor();
   if (!ok) {
     delete v;

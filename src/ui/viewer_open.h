@@ -10,6 +10,7 @@
 
 #include "catalog/pane.h"
 #include "platform/settings.h"
+#include "viewers/gif_picture.h"
 
 namespace korvane::ui {
 
@@ -23,10 +24,10 @@ void ShowPictureOfRow(Settings& settings, const PaneState& pane, int row, int mo
 
 // A GIF kept in a DIS/FIX 128 row, handed to the `picviewer` program.
 void ShowGifOfRow(const Settings& settings, const PaneState& pane, int row);
-// The picture viewer processes started and not yet collected. Ended ones are
-// collected on the next GIF and when the program's event loop ends, never
-// waiting for one that still runs.
-const std::vector<pid_t>& StartedPictureViewers();
+// The picture viewers started (here or by Enter on a GIF row) are those of
+// StartedPictureViewers (viewers/gif_picture.h); ended ones are also
+// collected when the program's event loop ends.
+using korvane::StartedPictureViewers;
 
 // The directory listing of a pane in an editable viewer.
 void FeedFileList(Settings& settings, const PaneState& pane);

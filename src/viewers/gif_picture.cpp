@@ -1,6 +1,7 @@
 #include "viewers/gif_picture.h"
 
 #include <spawn.h>
+#include <sys/wait.h>
 #include <strings.h>
 
 #include <vector>
@@ -103,11 +104,30 @@ pid_t StartPictureViewer(const std::string& picviewer, const std::string& path) 
   return pid;
 }
 
+namespace {
+
+std::vector<pid_t>& Started() {
+  static std::vector<pid_t> started;
+  return started;
+}
+
+}  // namespace
+
+const std::vector<pid_t>& StartedPictureViewers() { return Started(); }
+
+void ReapPictureViewers() {
+  // waitpid answers the pid once it has ended, -1 when it is no child of
+  // ours any more; 0 means it still runs.
+  std::erase_if(Started(), [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+}
+
 GifShown ShowGif(const PaneState& pane, const CatalogEntry& row, const std::string& picviewer) {
+  ReapPictureViewers();
   GifShown shown;
   const std::string path = ScratchGifFile();
   shown.written = WriteGifFile(pane, row, path);
   if (shown.written) shown.viewer = StartPictureViewer(picviewer, path);
+  if (shown.viewer > 0) Started().push_back(shown.viewer);
   return shown;
 }
 

@@ -42,6 +42,14 @@ struct GifShown {
 
 // Writes the row's GIF to the scratch file "ti_pic.gif" and starts the
 // viewer named by `picviewer` on it. Nothing is started after a failure.
+// The viewer is kept in the list below, whoever asked for it (Enter on the
+// row, or the GIF command), so that its exit is collected.
 GifShown ShowGif(const PaneState& pane, const CatalogEntry& row, const std::string& picviewer);
+
+// The picture viewers ShowGif started and not yet collected. Ended ones are
+// collected on the next ShowGif and by ReapPictureViewers, never waiting for
+// one that still runs: an ended child nobody waits for stays a zombie.
+const std::vector<pid_t>& StartedPictureViewers();
+void ReapPictureViewers();
 
 }  // namespace korvane

@@ -121,13 +121,9 @@ TEST_P(Archives, ViewsAndCopiesTakeMembersThroughTheExtractor) {
   const std::vector<TiFile> members = Members();
   PaneState pane;
   ASSERT_TRUE(EnterRow(pane, PlaceArchive(pane, members)));
-  const std::string scratch = dir_.Mkdir("tmp");
-  setenv("TMPDIR", scratch.c_str(), 1);
   std::string pcPath;
-  const bool had = TiFileAsPcFile(pane, pane.rows[1], pcPath);
-  unsetenv("TMPDIR");
-  ASSERT_TRUE(had);
-  EXPECT_EQ(pcPath, scratch + "/ti_tmp.$$$");
+  ASSERT_TRUE(TiFileAsPcFile(pane, pane.rows[1], pcPath));
+  EXPECT_EQ(pcPath, ScratchTiFile());
   const auto m = std::find_if(members.begin(), members.end(),
                               [&](const TiFile& f) { return f.name == TrimTiName(pane.rows[1].tiName); });
   EXPECT_EQ(test::ReadFile(pcPath), test::V9t9File(*m));

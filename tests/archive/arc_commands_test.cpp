@@ -21,6 +21,15 @@ namespace {
 using test::Bytes;
 using test::TiFile;
 
+// A member LZW cannot shrink: a compressed archive of small files alone
+// would take one sector, and extract and convert take archives of two or more.
+TiFile Noise() {
+  Bytes data(1024);
+  uint32_t x = 12345;
+  for (uint8_t& b : data) b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
+  return test::ProgramFile("NOISE", data);
+}
+
 std::vector<TiFile> Members(unsigned bigSectors) {
   return {test::DisVarFile("NOTES", 80, {"one", "two"}), test::ProgramFile("BIG", Bytes(bigSectors * 256, 0x33))};
 }
@@ -125,6 +134,94 @@ TEST_F(ArchiveCommands, ArchivesBecomeDssdOrDsddImagesOrArePassedOver) {
   source.rows[static_cast<size_t>(Row(source, "SMALL"))].marked = true;
   EXPECT_EQ(ConvertArcsToDsk(source, dest, NoProgress(), NoProgress()), 1);
   EXPECT_TRUE(IsRegularFile(to_ + "/SMALL(1).dsk"));
+}
+
+TEST_F(ArchiveCommands, ExtractedMembersKeepEveryStatusBitOfTheArchive) {
+  // DIS/VAR with modified (10h), emulated (04h) and the two reserved bits:
+  // only export from a disk masks the flags, an archive member keeps them.
+  test::TiFile odd = test::DisVarFile("ODD", 80, {"x"});
+  odd.status = 0x80 | 0x40 | 0x20 | 0x10 | 0x04;
+  for (const bool compressed : {false, true}) {
+    test::TempDir run;
+    const std::string from = run.Mkdir("from"), to = run.Mkdir("to");
+    WriteWholeFile(from + "/ARC", test::V9t9File(test::ArchiveFile("ARC", {odd, Noise()}, compressed)));
+    PaneState source, dest;
+    source.locationPath = from;
+    dest.locationPath = to;
+    ASSERT_TRUE(ReadLocation(source));
+    ASSERT_TRUE(ReadLocation(dest));
+    source.cursor = Row(source, "ARC");
+    ASSERT_EQ(ExtractAll(source, dest, NoProgress(), NoProgress()), 1);
+    const Bytes out = test::ReadFile(to + "/ARC/ODD");
+    ASSERT_GT(out.size(), 12u);
+    EXPECT_EQ(out[12], odd.status) << "compressed " << compressed;
+    EXPECT_EQ(out, test::V9t9File(odd));
+  }
+  EXPECT_TRUE(reporter_.errors.empty());
+}
+
+TEST_F(ArchiveCommands, ArchivesThatFillADisketteToTheLastSectorFitTheirImage) {
+  // Data starts at sector 34: a DSSD image holds 686 data sectors, and
+  // 32 FDRs fit below the data. 687-717 data sectors need DSDD.
+  FileList rows(1);
+  rows[0].totalSectors = 686;
+  EXPECT_EQ(ArchiveImageSectors(ArchiveSectorsNeeded(rows)), 720u);
+  rows[0].totalSectors = 687;
+  EXPECT_EQ(ArchiveImageSectors(ArchiveSectorsNeeded(rows)), 1440u);
+  FileList many(40);  // 8 FDRs beyond sectors 2-33 take data sectors
+  many[0].totalSectors = 679;
+  EXPECT_EQ(ArchiveImageSectors(ArchiveSectorsNeeded(many)), 1440u);
+  many[0].totalSectors = 678;
+  EXPECT_EQ(ArchiveImageSectors(ArchiveSectorsNeeded(many)), 720u);
+
+  // NOTES, BIG, LAST: 685 + 2 data sectors fill DSSD exactly; 700 + 2 need
+  // DSDD. Every member, also the one after the big one, gets in.
+  for (const unsigned big : {684u, 700u}) {
+    test::TempDir run;
+    const std::string from = run.Mkdir("from"), to = run.Mkdir("to");
+    std::vector<TiFile> members = Members(big);
+    members.push_back(test::DisVarFile("LAST", 80, {"end"}));
+    WriteWholeFile(from + "/FULL", test::V9t9File(test::ArchiveFile("FULL", members, false)));
+    PaneState source, dest;
+    source.locationPath = from;
+    dest.locationPath = to;
+    ASSERT_TRUE(ReadLocation(source));
+    ASSERT_TRUE(ReadLocation(dest));
+    source.cursor = Row(source, "FULL");
+    EXPECT_EQ(ConvertArcsToDsk(source, dest, NoProgress(), NoProgress()), 1);
+    EXPECT_TRUE(reporter_.errors.empty()) << big << ": " << reporter_.errors[0];
+    EXPECT_EQ(test::ReadFile(to + "/FULL.dsk").size(), (big == 684 ? 720u : 1440u) * 256) << big;
+    PaneState image;
+    image.locationPath = to + "/FULL.dsk";
+    ASSERT_TRUE(ReadLocation(image));
+    EXPECT_EQ(image.RowCount(), 3) << big;
+    reporter_.errors.clear();
+  }
+}
+
+TEST_F(ArchiveCommands, OnlyCancelEndsTheCopyOfTheMembers) {
+  // Two members named TWICE: the second asks to overwrite. No skips it and
+  // the members after it still go in; Cancel ends the run there.
+  const std::vector<TiFile> members = {test::DisVarFile("TWICE", 80, {"1"}), test::DisVarFile("TWICE", 80, {"2"}),
+                                       test::DisVarFile("AFTER", 80, {"3"}), Noise()};
+  WriteWholeFile(from_ + "/DOUBLE", test::V9t9File(test::ArchiveFile("DOUBLE", members, true)));
+  for (const Answer answer : {Answer::No, Answer::Cancel}) {
+    PaneState source, dest;
+    Open(source, dest);
+    source.cursor = Row(source, "DOUBLE");
+    reporter_.answers = {answer};
+    EXPECT_EQ(ConvertArcsToDsk(source, dest, NoProgress(), NoProgress()), 1);
+    EXPECT_EQ(reporter_.questions.size(), 1u);
+    reporter_.questions.clear();
+  }
+  PaneState skipped, cancelled;
+  skipped.locationPath = to_ + "/DOUBLE.dsk";
+  cancelled.locationPath = to_ + "/DOUBLE(1).dsk";
+  ASSERT_TRUE(ReadLocation(skipped));
+  ASSERT_TRUE(ReadLocation(cancelled));
+  EXPECT_EQ(skipped.RowCount(), 3);    // TWICE, AFTER and NOISE
+  EXPECT_EQ(cancelled.RowCount(), 1);  // TWICE only
+  EXPECT_TRUE(reporter_.errors.empty());
 }
 
 TEST_F(ArchiveCommands, CommandLineListsArchivesInsideDisksAndExtractsThem) {

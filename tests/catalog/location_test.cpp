@@ -17,6 +17,7 @@
 #include "catalog/header.h"
 #include "catalog/sort.h"
 #include "platform/pc_file.h"
+#include "platform/paths.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
 
@@ -361,9 +362,6 @@ TEST(EnterRow, AGifInADisFix128FileIsWrittenForThePictureViewerNotOpenedAsAnArch
   test::TempDir dir;
   test::TiFile gif = test::DisFixFile("PIC", 128, {"GIF89a picture bytes", "more"});
   dir.Write("pic.tfi", test::TifilesFile(gif));
-  const char* oldTmp = std::getenv("TMPDIR");
-  const std::string savedTmp = oldTmp ? oldTmp : "";
-  setenv("TMPDIR", dir.path().c_str(), 1);
   GetNameSettings().picViewer.clear();  // nothing to start: only the file is written
 
   test::RecordingReporter r;
@@ -373,12 +371,9 @@ TEST(EnterRow, AGifInADisFix128FileIsWrittenForThePictureViewerNotOpenedAsAnArch
   EXPECT_FALSE(EnterRow(pane, index));
   EXPECT_EQ(pane.locationType, kLocPcDirectory);
   EXPECT_TRUE(r.errors.empty()) << r.errors[0];
-  const Bytes written = test::ReadFile(dir.path() + "/ti_pic.gif");
+  const Bytes written = test::ReadFile(ScratchGifFile());
   ASSERT_GE(written.size(), 6u);
   EXPECT_EQ(std::string(written.begin(), written.begin() + 6), "GIF89a");
-
-  if (oldTmp) setenv("TMPDIR", savedTmp.c_str(), 1);
-  else unsetenv("TMPDIR");
 }
 
 TEST(EnterRow, ADisFix128FileWithoutAGifIsOpenedAsAPlainArchive) {

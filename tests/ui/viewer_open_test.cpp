@@ -159,13 +159,14 @@ class ViewerOpenTest : public QObject {
     const PaneState p = Pane();
     const int row = RowNamed(p, "PIC");
     QVERIFY(row >= 0);
-    // One viewer that ends at once and one that is still running at the end.
-    settings_.picViewer = "true";
-    ShowGifOfRow(settings_, p, row);
+    // One viewer that is still running at the end and one that ends at once.
+    // The running one goes first: each start collects those that have ended.
     settings_.picViewer = "sh -c \"sleep 20\" viewer";
     ShowGifOfRow(settings_, p, row);
+    settings_.picViewer = "true";
+    ShowGifOfRow(settings_, p, row);
     QCOMPARE(StartedPictureViewers().size(), size_t{2});
-    const pid_t ended = StartedPictureViewers()[0], running = StartedPictureViewers()[1];
+    const pid_t running = StartedPictureViewers()[0], ended = StartedPictureViewers()[1];
     // Wait until the first has ended and is left as a zombie.
     const auto state = [](pid_t pid) {
       QFile stat(QString("/proc/%1/stat").arg(pid));

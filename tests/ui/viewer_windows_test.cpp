@@ -311,6 +311,34 @@ class ViewerWindowsTest : public QObject {
     QVERIFY(v->MayClose());
   }
 
+  void save_WritesTheLineEndsAndBytesTheTextHeld() {
+    test::TempDir dir;
+    const std::string path = dir.path() + "/saved.txt";
+    const std::string nbsp = std::string("a\xA0") + "b";
+    for (const std::string& text : {std::string("one\ntwo\n"), std::string("one\rtwo\r"),
+                                    std::string("crlf\r\nlf\ncr\rend"), nbsp + "\r\n", std::string("\n\n"),
+                                    std::string("no line end")}) {
+      EditViewer* v = Viewer(text);
+      QCOMPARE(v->Text(), text);
+      QVERIFY(v->SaveTo(QString::fromStdString(path)));
+      QCOMPARE(test::ReadFile(path), std::vector<uint8_t>(text.begin(), text.end()));
+      delete v;
+    }
+    // A line typed in gets the line end the text already uses; the lines
+    // around it keep theirs. Replace All leaves the line ends alone too.
+    EditViewer* v = Viewer("x\ny\rz");
+    QTextCursor c = v->Control()->textCursor();
+    c.movePosition(QTextCursor::End);
+    v->Control()->setTextCursor(c);
+    v->Control()->insertPlainText("\nnew");
+    QCOMPARE(v->Text(), std::string("x\ny\rz\nnew"));
+    Request(v).findWhat = "y";
+    Request(v).replaceWith = QString(QChar(0xA0));
+    v->ReplaceAll();
+    QCOMPARE(v->Text(), std::string("x\n\xA0\rz\nnew"));
+    QVERIFY(reporter_->errors.empty());
+  }
+
   void pcFile_LoadsUpToTheFirstZeroByte_CrLfKept_UnreadableGivesNothing() {
     test::TempDir dir;
     const std::string path = dir.path() + "/read.me";

@@ -2,10 +2,12 @@
 // partner files of TI-Artist pairs, short data, and the GIF hand-over.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <set>
 #include <tuple>
 
+#include "catalog/header.h"
 #include "catalog/location.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
@@ -238,6 +240,50 @@ TEST(Gif, DetectionCopyAndViewerCommand) {
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A child of this process that has ended and was not collected, or 0.
+pid_t ZombieChild(pid_t pid = 0) {
+  siginfo_t info{};
+  const idtype_t which = pid > 0 ? P_PID : P_ALL;
+  if (waitid(which, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return 0;
+  return info.si_pid;
+}
+
+TEST(Gif, AViewerStartedByEnterIsCollectedLikeTheOthers) {
+  test::RecordingReporter reporter;
+  TempDir dir;
+  TiFile gif = test::DisFixFile("PIC", 128, {});
+  gif.data.assign(256, 0);
+  std::copy_n("GIF89a", 6, gif.data.begin());
+  gif.recordsPerSector = 2;
+  gif.level3 = 2;
+  dir.Write("PIC", test::V9t9File(gif));
+  PicturePane p(dir);
+  const std::string saved = GetNameSettings().picViewer;
+  GetNameSettings().picViewer = "true";
+
+  // Enter on the row hands the picture to the viewer and stays where it is.
+  EXPECT_FALSE(EnterRow(p.pane, p.Index("PIC")));
+  pid_t first = 0;
+  for (int i = 0; i < 1000 && first == 0; ++i) {
+    first = ZombieChild();
+    if (first == 0) usleep(10000);
+  }
+  ASSERT_GT(first, 0) << "the viewer never ended";
+
+  // The next start collects the one that ended: no zombie is left behind.
+  EXPECT_FALSE(EnterRow(p.pane, p.Index("PIC")));
+  EXPECT_EQ(ZombieChild(first), 0);
+  if (ZombieChild(first) != 0) waitpid(first, nullptr, 0);  // none left behind by a failed check
+  // The second one is on the list the program collects from.
+  const std::vector<pid_t> started = StartedPictureViewers();
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(waitpid(started[0], nullptr, 0), started[0]);
+  ReapPictureViewers();
+  EXPECT_TRUE(StartedPictureViewers().empty());
+  GetNameSettings().picViewer = saved;
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 class CorpusPictures : public ::testing::Test {
