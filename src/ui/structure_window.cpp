@@ -58,7 +58,8 @@ StructureWindow::StructureWindow(StructureDescription description, Settings& set
     for (const std::string& line : description_.lines) list_->addItem(Text(line));
     list_->setEnabled(description_.listEnabled);
     list_->setMinimumHeight(list_->fontMetrics().height() * 10);
-    connect(list_, &QListWidget::itemDoubleClicked, this,
+    // A double click, or Enter on the current line, opens what it names.
+    connect(list_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { ActivateLine(list_->row(item)); });
     layout->addWidget(list_, 1);
   }

@@ -123,8 +123,11 @@ TEST(StructureCliImages, CardVolumesAndPartitions) {
   r = RunCli("structure " + ShellQuote(disk) + " ddr " + std::to_string(ddr) + " --partition 1");
   EXPECT_EQ(FirstLines(r.out, 1), fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X\n", ddr, 2 * ddr));
   r = RunCli("structure " + ShellQuote(disk) + " hdfdir " + std::to_string(ddr + 1) + " --partition 1");
-  EXPECT_EQ(FirstLines(r.out, 2),
-            fmt::sprintf("HardDisk FDIR - AU >%04X - Sector >%04X\n 000\t>%04X\tNOTE\n", ddr + 1, 2 * (ddr + 1), ddr + 2));
+  EXPECT_EQ(FirstLines(r.out, 3),
+            fmt::sprintf("HardDisk FDIR - AU >%04X - Sector >%04X\n"
+                         "Associated Directory Descriptor Record:  254\t>%04X\tDOCS\n"
+                         " 000\t>%04X\tNOTE\n",
+                         ddr + 1, 2 * (ddr + 1), ddr, ddr + 2));
   r = RunCli("structure " + ShellQuote(disk) + " hdvib --partition 2", "", Capture::Stderr);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "korvane-cli: partition 2 of " + disk + " is empty\n");

@@ -151,7 +151,9 @@ TEST_F(FloppyStructures, ADataChainWhoseEndOffsetGoesBackOpensNothingOnThatLine)
 }
 
 TEST_F(FloppyStructures, AnEmptyChainGreysTheList) {
-  const std::string empty = dir.Write("empty.dsk", test::DiskBuilder::Sssd("E").Add(test::DisVarFile("NOTHING", 80, {})).Build());
+  test::TiFile nothing = test::DisVarFile("NOTHING", 80, {});
+  nothing.data.clear();
+  const std::string empty = dir.Write("empty.dsk", test::DiskBuilder::Sssd("E").Add(nothing).Build());
   const auto fdr = DescribeStructure(StructureKind::FloppyFdr, {empty, 1, 2, 0, 0});
   ASSERT_TRUE(fdr);
   EXPECT_TRUE(fdr->lines.empty());
