@@ -1,6 +1,7 @@
 #include "ui/structure_window.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -10,6 +11,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "ui/viewer_open.h"
 
@@ -33,12 +36,17 @@ StructureWindow::StructureWindow(StructureDescription description, Settings& set
   auto* layout = new QVBoxLayout(this);
   if (!description_.fields.empty()) {
     auto* form = new QFormLayout;
+    // Every field as wide as the longest value (a time stamp), so that no
+    // value is cut.
+    int width = QFontMetrics(fixed).horizontalAdvance(QString(12, '0'));
+    for (const StructureField& f : description_.fields)
+      width = std::max(width, QFontMetrics(fixed).horizontalAdvance(Text(f.value)));
     for (const StructureField& f : description_.fields) {
       auto* edit = new QLineEdit(Text(f.value), this);
       edit->setReadOnly(true);
       edit->setFont(fixed);
       edit->setObjectName(QString("field%1").arg(f.id));
-      edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(44, 'M')) / 2);
+      edit->setMinimumWidth(width + 16);
       form->addRow(Text(f.label), edit);
       fields_[Text(f.label)] = edit;
     }
