@@ -31,10 +31,14 @@ class StructureWindowTest : public QObject {
   static void CloseAll() {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w->isVisible()) w->close();
-    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
   static test::Bytes Sectors(uint8_t fill, size_t n) { return test::Bytes(256 * n, fill); }
+
+  // The viewer slots bind to the first settings they see: one object for
+  // the whole run.
+  Settings settings_;
 
  private slots:
   void init() { StructureWindow::ResetCascade(); }
@@ -47,8 +51,7 @@ class StructureWindowTest : public QObject {
     file.fragments = {4, 2};
     dir.Write("work.dsk", test::DiskBuilder::Sssd("WORKDISK").Add(file).Build());
     dir.Write("NOTES", test::V9t9File(test::DisVarFile("NOTES", 80, {"HI"})));
-    Settings settings;
-    MainWindow w(settings, dir.path() + "/Korvane.ini", dir.path(), dir.path());
+    MainWindow w(settings_, dir.path() + "/Korvane.ini", dir.path(), dir.path());
     w.show();
     w.Cmds().FirstRead();
     test::RecordingReporter reporter;
@@ -113,9 +116,8 @@ class StructureWindowTest : public QObject {
     const test::Bytes volume = test::BuildHardDiskVolume(spec);
     const uint16_t ddrAu = test::LastHardDiskLayout().ddrAus[0];
     const std::string image = dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 1, 200}, {{}, 201, 0}}, 201));
-    Settings settings;
 
-    auto* pt = qobject_cast<StructureWindow*>(StructureWindow::Open(*FirstStructureOf(kKindPtImg, image), settings, nullptr));
+    auto* pt = qobject_cast<StructureWindow*>(StructureWindow::Open(*FirstStructureOf(kKindPtImg, image), settings_, nullptr));
     QVERIFY(pt);
     QCOMPARE(pt->windowTitle(), QString("HardDisk PTI - Sector >0000"));
     QCOMPARE(pt->FieldText("Partition 1 : offset"), QString(">00000001"));
@@ -151,8 +153,7 @@ class StructureWindowTest : public QObject {
     test::TempDir dir;
     const test::Bytes vol1 = test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Build();
     const std::string image = dir.Write("card.cf7", test::BuildCardImage("CARD", {vol1, {}}));
-    Settings settings;
-    auto* list = qobject_cast<StructureWindow*>(StructureWindow::Open(*FirstStructureOf(kKindCardImg, image), settings, nullptr));
+    auto* list = qobject_cast<StructureWindow*>(StructureWindow::Open(*FirstStructureOf(kKindCardImg, image), settings_, nullptr));
     QVERIFY(list);
     QCOMPARE(list->windowTitle(), QString("Cf7a+ Volume list"));
     QCOMPARE(list->ListLines(), QStringList({" 0001\t000000\tCARD1", " 0002\t001600\tUNFORMATED"}));
@@ -167,13 +168,12 @@ class StructureWindowTest : public QObject {
     test::RecordingReporter reporter;
     test::TempDir dir;
     const std::string image = dir.Write("work.dsk", test::DiskBuilder::Sssd("W").Build());
-    Settings settings;
     StructureTarget t = *FirstStructureOf(kKindDsk, dir.path() + "/missing.dsk");
-    QCOMPARE(StructureWindow::Open(t, settings, nullptr), nullptr);
+    QCOMPARE(StructureWindow::Open(t, settings_, nullptr), nullptr);
     t.context.imagePath = image;
     t.kind = StructureKind::FloppyFdr;
     t.context.number = 360;
-    QCOMPARE(StructureWindow::Open(t, settings, nullptr), nullptr);
+    QCOMPARE(StructureWindow::Open(t, settings_, nullptr), nullptr);
     QCOMPARE(OpenStructureWindows().size(), 0);
     QCOMPARE(reporter.errors.size(), size_t{2});
     QCOMPARE(QString::fromStdString(reporter.errors[1]), QString::fromStdString("Can't read sector <360> from <" + image + ">"));
