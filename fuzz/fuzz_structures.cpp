@@ -33,9 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, f);
   std::fclose(f);
 
-  for (StructureKind kind : {StructureKind::FloppyVib, StructureKind::FloppyFdir, StructureKind::FloppyFdr,
-                             StructureKind::HardVib, StructureKind::HardDdr, StructureKind::HardFdir,
-                             StructureKind::HardFdr, StructureKind::PartitionTable, StructureKind::CardVolumes}) {
+  for (StructureKind kind :
+       {StructureKind::FloppyVib, StructureKind::FloppyFdir, StructureKind::FloppyFdr, StructureKind::HardVib,
+        StructureKind::HardDdr, StructureKind::HardFdir, StructureKind::HardFdr,
+        StructureKind::PartitionTable, StructureKind::CardVolumes}) {
     for (uint32_t number : {0u, 1u, 2u}) {
       for (uint32_t volume : {0u, 1u}) {
         const auto d = DescribeStructure(kind, {path, number + 1, number, volume ? 128u : 0u, volume});

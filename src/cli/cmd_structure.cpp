@@ -28,8 +28,10 @@ int Usage() {
 bool ParseNumber(const std::string& text, uint32_t& value) {
   int base = 10;
   size_t start = 0;
-  if (text.rfind(">", 0) == 0) base = 16, start = 1;
-  else if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) base = 16, start = 2;
+  if (text.rfind(">", 0) == 0)
+    base = 16, start = 1;
+  else if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0)
+    base = 16, start = 2;
   if (start >= text.size() || text[start] == '-' || text[start] == '+' || text[start] == ' ') return false;
   char* end = nullptr;
   const unsigned long long v = std::strtoull(text.c_str() + start, &end, base);
@@ -42,8 +44,8 @@ struct KindInfo {
   const char* name;
   StructureKind kind;
   bool hardDisk;
-  bool floppy;           // may take --volume
-  int defaultNumber;     // -1: NUMBER is required; -2: no NUMBER taken
+  bool floppy;        // may take --volume
+  int defaultNumber;  // -1: NUMBER is required; -2: no NUMBER taken
 };
 
 constexpr KindInfo kKinds[] = {

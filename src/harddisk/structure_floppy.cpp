@@ -67,7 +67,8 @@ void DescribeFloppyVib(Reader&, ByteView s, StructureDescription& d) {
     d.lineTargets.emplace_back();
   }
 
-  d.buttons.push_back({1159, "Open FDIR", true, false, StructureAt(c, StructureKind::FloppyFdir, kRootFdirSector)});
+  d.buttons.push_back(
+      {1159, "Open FDIR", true, false, StructureAt(c, StructureKind::FloppyFdir, kRootFdirSector)});
   for (int i = 0; i < 3; ++i) {
     const uint16_t sector = s.be16(20 + 12 * static_cast<size_t>(i) + 10);
     d.buttons.push_back({kButtonIds[i], fmt::sprintf("Open directory %d FDIR", i + 1), sector != 0, false,
@@ -92,7 +93,8 @@ void DescribeFloppyFdir(Reader& reader, ByteView s, StructureDescription& d) {
     {
       Sector fdr;
       if (!reader.ReadUnit(sector, fdr)) break;
-      d.lines.push_back(fmt::sprintf(" %03u\t>%04X\t%s", offset, sector, NameToSpace(ByteView(fdr.data(), fdr.size()), 0)));
+      d.lines.push_back(
+          fmt::sprintf(" %03u\t>%04X\t%s", offset, sector, NameToSpace(ByteView(fdr.data(), fdr.size()), 0)));
     }
     d.lineTargets.push_back(StructureAt(c, StructureKind::FloppyFdr, sector));
   }
@@ -156,8 +158,9 @@ bool DescribeCardVolumes(Reader& reader, StructureDescription& d) {
     return false;
   }
   const int64_t size = reader.File().Size();
-  const uint64_t volumes =
-      size > static_cast<int64_t>(kCardHeaderSize) ? (static_cast<uint64_t>(size) - kCardHeaderSize) / 256 / kCardVolumeSectors : 0;
+  const uint64_t volumes = size > static_cast<int64_t>(kCardHeaderSize)
+                               ? (static_cast<uint64_t>(size) - kCardHeaderSize) / 256 / kCardVolumeSectors
+                               : 0;
   d.listLabel = "Volumes";
   for (uint64_t n = 1; n <= volumes && n <= UINT32_MAX / kCardVolumeSectors; ++n) {
     const uint32_t first = static_cast<uint32_t>(n - 1) * kCardVolumeSectors;

@@ -56,7 +56,8 @@ void DescribeHardDirectory(Reader& reader, ByteView s, StructureDescription& d) 
     AddField(d, 1183, "Number of subdirectories", ByteText(s.u8(23)));
     AddField(d, 1184, "File desciptor index record", WordText(s.be16(24)));
     AddField(d, 1188, "DSK1 emulation file", WordText(s.be16(26)));
-    d.buttons.push_back({1186, "Open FDIR", true, false, StructureAt(c, StructureKind::HardFdir, s.be16(24))});
+    d.buttons.push_back(
+        {1186, "Open FDIR", true, false, StructureAt(c, StructureKind::HardFdir, s.be16(24))});
     // The emulation file is shown only; its button opens nothing.
     d.buttons.push_back({1190, "Open FDR", false, false, std::nullopt});
   } else {
@@ -73,7 +74,8 @@ void DescribeHardDirectory(Reader& reader, ByteView s, StructureDescription& d) 
     AddField(d, 1207, "Number of subdirectories", ByteText(s.u8(23)));
     AddField(d, 1208, "File desciptor index record", WordText(s.be16(24)));
     AddField(d, 1210, "Parent directory descriptor record", WordText(s.be16(26)));
-    d.buttons.push_back({1209, "Open FDIR", true, false, StructureAt(c, StructureKind::HardFdir, s.be16(24))});
+    d.buttons.push_back(
+        {1209, "Open FDIR", true, false, StructureAt(c, StructureKind::HardFdir, s.be16(24))});
   }
 
   // As many sub-directory lines as the record claims, with an empty pointer
@@ -194,7 +196,8 @@ void DescribePartitionTable(Reader&, ByteView s, StructureDescription& d) {
   for (int p = 0; p < 4; ++p) {
     const size_t at = 24 + 8 * static_cast<size_t>(p);
     AddField(d, kOffsetIds[p], fmt::sprintf("Partition %d : offset", p + 1), LongText(s.be32(at)));
-    AddField(d, kSizeIds[p], fmt::sprintf("Partition %d : number of sectors", p + 1), LongText(s.be32(at + 4)));
+    AddField(d, kSizeIds[p], fmt::sprintf("Partition %d : number of sectors", p + 1),
+             LongText(s.be32(at + 4)));
   }
   AddField(d, 1197, "Partition table flag", WordText(s.be16(254)));
 

@@ -24,8 +24,8 @@ std::string TimeStampText(const uint8_t bytes[4]) {
   const ByteView b(bytes, 4);
   const unsigned time = b.be16(0);
   const unsigned date = b.be16(2);
-  return fmt::sprintf(">%08X (hms) %02u:%02u:%02u (ymd) %02u-%02u-%02u", b.be32(0), time >> 11, (time >> 5) & 0x3Fu,
-                      (time & 0x1Fu) * 2, date >> 9, (date >> 5) & 0x0Fu, date & 0x1Fu);
+  return fmt::sprintf(">%08X (hms) %02u:%02u:%02u (ymd) %02u-%02u-%02u", b.be32(0), time >> 11,
+                      (time >> 5) & 0x3Fu, (time & 0x1Fu) * 2, date >> 9, (date >> 5) & 0x0Fu, date & 0x1Fu);
 }
 
 namespace structure {
@@ -99,9 +99,15 @@ std::optional<StructureDescription> DescribeStructure(StructureKind kind, const 
   if (!reader.ReadUnit(context.number, sector)) return std::nullopt;
   const ByteView s(sector.data(), sector.size());
   switch (kind) {
-    case StructureKind::FloppyVib: DescribeFloppyVib(reader, s, d); break;
-    case StructureKind::FloppyFdir: DescribeFloppyFdir(reader, s, d); break;
-    case StructureKind::FloppyFdr: DescribeFloppyFdr(reader, s, d); break;
+    case StructureKind::FloppyVib:
+      DescribeFloppyVib(reader, s, d);
+      break;
+    case StructureKind::FloppyFdir:
+      DescribeFloppyFdir(reader, s, d);
+      break;
+    case StructureKind::FloppyFdr:
+      DescribeFloppyFdr(reader, s, d);
+      break;
     case StructureKind::HardVib:
       // A volume's own VIB says how many sectors make an allocation unit:
       // the top four bits of its hard disk parameters, plus one.
@@ -109,11 +115,20 @@ std::optional<StructureDescription> DescribeStructure(StructureKind kind, const 
       reader.SetSectorsPerAu(d.context.sectorsPerAu);
       DescribeHardDirectory(reader, s, d);
       break;
-    case StructureKind::HardDdr: DescribeHardDirectory(reader, s, d); break;
-    case StructureKind::HardFdir: DescribeHardFdir(reader, s, d); break;
-    case StructureKind::HardFdr: DescribeHardFdr(reader, s, d); break;
-    case StructureKind::PartitionTable: DescribePartitionTable(reader, s, d); break;
-    case StructureKind::CardVolumes: break;
+    case StructureKind::HardDdr:
+      DescribeHardDirectory(reader, s, d);
+      break;
+    case StructureKind::HardFdir:
+      DescribeHardFdir(reader, s, d);
+      break;
+    case StructureKind::HardFdr:
+      DescribeHardFdr(reader, s, d);
+      break;
+    case StructureKind::PartitionTable:
+      DescribePartitionTable(reader, s, d);
+      break;
+    case StructureKind::CardVolumes:
+      break;
   }
   return d;
 }
@@ -124,8 +139,9 @@ StructureOpened OpenTarget(const StructureTarget& target) {
     opened.structure = DescribeStructure(target.kind, target.context);
     return opened;
   }
-  TextView view = ShowSectorRange(target.context.imagePath, target.label, target.byteOffset, target.imageStart,
-                                  target.sectorsPerUnit, target.firstUnit, target.unitCount);
+  TextView view =
+      ShowSectorRange(target.context.imagePath, target.label, target.byteOffset, target.imageStart,
+                      target.sectorsPerUnit, target.firstUnit, target.unitCount);
   if (view.ok) opened.sectors = std::move(view);
   return opened;
 }
@@ -134,14 +150,21 @@ std::optional<StructureTarget> FirstStructureOf(int rowKind, const std::string& 
   StructureTarget t;
   t.context.imagePath = imagePath;
   switch (rowKind) {
-    case kKindDsk: t.kind = StructureKind::FloppyVib; break;
+    case kKindDsk:
+      t.kind = StructureKind::FloppyVib;
+      break;
     case kKindPtImg:
       t.kind = StructureKind::PartitionTable;
       t.context.sectorsPerAu = 0;  // sector 0 whatever the unit
       break;
-    case kKindHdImg: t.kind = StructureKind::HardVib; break;  // the unit comes from the VIB itself
-    case kKindCardImg: t.kind = StructureKind::CardVolumes; break;
-    default: return std::nullopt;
+    case kKindHdImg:
+      t.kind = StructureKind::HardVib;
+      break;  // the unit comes from the VIB itself
+    case kKindCardImg:
+      t.kind = StructureKind::CardVolumes;
+      break;
+    default:
+      return std::nullopt;
   }
   return t;
 }

@@ -85,11 +85,11 @@ struct StructureDescription {
   std::string caption;
   std::vector<StructureField> fields;  // in the window's order
   std::string listLabel;
-  std::vector<std::string> lines;      // the list, as the window shows it
+  std::vector<std::string> lines;  // the list, as the window shows it
   // What a double click on line i opens; none for lines that open nothing
   // (bitmap bytes, an unformatted card volume, a block that holds no sector).
   std::vector<std::optional<StructureTarget>> lineTargets;
-  bool listEnabled = true;             // an empty data chain is greyed
+  bool listEnabled = true;  // an empty data chain is greyed
   std::vector<StructureButton> buttons;
 };
 
@@ -114,10 +114,10 @@ StructureOpened OpenTarget(const StructureTarget& target);
 std::optional<StructureTarget> FirstStructureOf(int rowKind, const std::string& imagePath);
 
 // Value texts of the windows.
-std::string ByteText(uint8_t value);                 // ">%02X"
-std::string ByteCharText(uint8_t value);             // ">%02X (%c)", a space for unprintable
-std::string WordText(uint16_t value);                // ">%04X"
-std::string LongText(uint32_t value);                // ">%08lX"
+std::string ByteText(uint8_t value);      // ">%02X"
+std::string ByteCharText(uint8_t value);  // ">%02X (%c)", a space for unprintable
+std::string WordText(uint16_t value);     // ">%04X"
+std::string LongText(uint32_t value);     // ">%08lX"
 // Four bytes: a big-endian time word (hours 15-11, minutes 10-5, seconds / 2
 // 4-0) and a big-endian date word (year 15-9 without century, month 8-5, day
 // 4-0): ">%08lX (hms) %02u:%02u:%02u (ymd) %02u-%02u-%02u".

@@ -12,7 +12,8 @@ void Commands::ShowStructure() {
   // Only image files in a PC directory have a path of their own to read.
   if (p.locationType != kLocPcDirectory) return;
   const CatalogEntry& row = p.rows[static_cast<size_t>(p.cursor)];
-  const std::optional<StructureTarget> first = FirstStructureOf(row.kind, JoinPath(p.locationPath, row.sourceName));
+  const std::optional<StructureTarget> first =
+      FirstStructureOf(row.kind, JoinPath(p.locationPath, row.sourceName));
   if (first) StructureWindow::Open(*first, settings_, window_);
 }
 

@@ -1,8 +1,8 @@
 #include "ui/structure_window.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "ui/viewer_open.h"
@@ -28,7 +27,10 @@ int cascadeY = 100;
 }  // namespace
 
 StructureWindow::StructureWindow(StructureDescription description, Settings& settings, QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window), description_(std::move(description)), settings_(settings), mainWindow_(mainWindow) {
+    : QWidget(nullptr, Qt::Window),
+      description_(std::move(description)),
+      settings_(settings),
+      mainWindow_(mainWindow) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(Text(description_.caption));
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -99,7 +101,8 @@ QWidget* StructureWindow::Open(const StructureTarget& target, Settings& settings
     window->activateWindow();
     return window;
   }
-  if (opened.sectors) return ShowTextView(settings, opened.sectors->text, opened.sectors->title, target.label);
+  if (opened.sectors)
+    return ShowTextView(settings, opened.sectors->text, opened.sectors->title, target.label);
   return nullptr;
 }
 

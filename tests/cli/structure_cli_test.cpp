@@ -1,8 +1,7 @@
 // korvane-cli structure: the text of the sector-structure windows, run as a
 // user runs it, on images built here and on images made by other TI tools.
-#include <gtest/gtest.h>
-
 #include <fmt/printf.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -87,14 +86,16 @@ TEST_F(StructureCli, RefusesBadArgumentsAndEndsOptionsAtDoubleDash) {
 }
 
 TEST_F(StructureCli, ReportsASectorPastTheEnd) {
-  const test::CliResult r = RunCli("structure " + ShellQuote(image) + " fdr 999", "", Capture::StdoutAndStderr);
+  const test::CliResult r =
+      RunCli("structure " + ShellQuote(image) + " fdr 999", "", Capture::StdoutAndStderr);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "ERROR: Can't read sector <999> from <" + image + ">\n");
 }
 
 TEST(StructureCliImages, CardVolumesAndPartitions) {
   test::TempDir dir;
-  const Bytes vol1 = test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Add(test::DisFixFile("DATA", 128, {"x"})).Build();
+  const Bytes vol1 =
+      test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Add(test::DisFixFile("DATA", 128, {"x"})).Build();
   const std::string card = dir.Write("card.cf7", test::BuildCardImage("CARD", {vol1, {}}));
   test::CliResult r = RunCli("structure " + ShellQuote(card) + " volumes");
   EXPECT_EQ(r.status, 0);
@@ -123,11 +124,10 @@ TEST(StructureCliImages, CardVolumesAndPartitions) {
   r = RunCli("structure " + ShellQuote(disk) + " ddr " + std::to_string(ddr) + " --partition 1");
   EXPECT_EQ(FirstLines(r.out, 1), fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X\n", ddr, 2 * ddr));
   r = RunCli("structure " + ShellQuote(disk) + " hdfdir " + std::to_string(ddr + 1) + " --partition 1");
-  EXPECT_EQ(FirstLines(r.out, 3),
-            fmt::sprintf("HardDisk FDIR - AU >%04X - Sector >%04X\n"
-                         "Associated Directory Descriptor Record:  254\t>%04X\tDOCS\n"
-                         " 000\t>%04X\tNOTE\n",
-                         ddr + 1, 2 * (ddr + 1), ddr, ddr + 2));
+  EXPECT_EQ(FirstLines(r.out, 3), fmt::sprintf("HardDisk FDIR - AU >%04X - Sector >%04X\n"
+                                               "Associated Directory Descriptor Record:  254\t>%04X\tDOCS\n"
+                                               " 000\t>%04X\tNOTE\n",
+                                               ddr + 1, 2 * (ddr + 1), ddr, ddr + 2));
   r = RunCli("structure " + ShellQuote(disk) + " hdvib --partition 2", "", Capture::Stderr);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "korvane-cli: partition 2 of " + disk + " is empty\n");

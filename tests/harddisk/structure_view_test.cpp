@@ -1,11 +1,10 @@
 #include "harddisk/structure_view.h"
 
+#include <fmt/printf.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
-
-#include <fmt/printf.h>
 
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
@@ -35,7 +34,8 @@ const StructureButton& Button(const StructureDescription& d, int id) {
 StructureOpened Follow(const StructureDescription& d, int buttonId, int line = -1) {
   if (line >= 0) {
     EXPECT_LT(static_cast<size_t>(line), d.lineTargets.size()) << d.caption;
-    if (static_cast<size_t>(line) >= d.lineTargets.size() || !d.lineTargets[static_cast<size_t>(line)]) return {};
+    if (static_cast<size_t>(line) >= d.lineTargets.size() || !d.lineTargets[static_cast<size_t>(line)])
+      return {};
     return OpenTarget(*d.lineTargets[static_cast<size_t>(line)]);
   }
   const StructureButton& b = Button(d, buttonId);
@@ -69,7 +69,9 @@ class FloppyStructures : public testing::Test {
     test::TiFile file = test::DisVarFile("LETTER", 80, {});
     file.data = Join({Sector('a'), Sector('b'), Sector('c'), Sector('d'), Sector('e'), Sector('f')});
     file.fragments = {4, 2};
-    image = dir.Write("disk.dsk", test::DiskBuilder::Sssd("WORKDISK").Add(test::DisVarFile("ALPHA", 80, {"x"})).Add(file).Build());
+    image = dir.Write(
+        "disk.dsk",
+        test::DiskBuilder::Sssd("WORKDISK").Add(test::DisVarFile("ALPHA", 80, {"x"})).Add(file).Build());
   }
   test::TempDir dir;
   std::string image;
@@ -242,7 +244,8 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
 
   const auto ddr = Follow(*vib, 1196, 0).structure;
   ASSERT_TRUE(ddr);
-  EXPECT_EQ(ddr->caption, fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X", layout.ddrAus[0], 2 * layout.ddrAus[0]));
+  EXPECT_EQ(ddr->caption,
+            fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X", layout.ddrAus[0], 2 * layout.ddrAus[0]));
   EXPECT_EQ(Field(*ddr, "Directory marker 1"), ">44 (D)");
   EXPECT_EQ(Field(*ddr, "Parent directory descriptor record"), ">0000");
   EXPECT_TRUE(ddr->lines.empty());
@@ -254,7 +257,8 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
   ASSERT_EQ(fdir->lines.size(), 127u);
   const uint16_t fdrAu = static_cast<uint16_t>(fdirAu + 1);
   EXPECT_EQ(fdir->lines[0], fmt::sprintf(" 000\t>%04X\tMANUAL", fdrAu));
-  EXPECT_EQ(Field(*fdir, "Associated Directory Descriptor Record"), fmt::sprintf(" 254\t>%04X\tDOCS", layout.ddrAus[0]));
+  EXPECT_EQ(Field(*fdir, "Associated Directory Descriptor Record"),
+            fmt::sprintf(" 254\t>%04X\tDOCS", layout.ddrAus[0]));
 
   const auto fdr = Follow(*fdir, 1165, 0).structure;
   ASSERT_TRUE(fdr);
@@ -269,7 +273,8 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
 
   const auto view = Follow(*fdr, 1224, 0).sectors;
   ASSERT_TRUE(view);
-  EXPECT_EQ(view->title, fmt::sprintf("MANUAL    : FirstSector: >%04X  NumberOfSectors: >0004", 2 * (fdrAu + 1)));
+  EXPECT_EQ(view->title,
+            fmt::sprintf("MANUAL    : FirstSector: >%04X  NumberOfSectors: >0004", 2 * (fdrAu + 1)));
   EXPECT_EQ(view->text.substr(0, 12), "00000000 6D ");
   EXPECT_NE(view->text.find("000003F0 6D"), std::string::npos);
 
@@ -366,9 +371,10 @@ TEST(Structures, GarbageSectorsNeverCrash) {
     for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
     if (round % 2) std::fill(bytes.begin(), bytes.begin() + 256, 0xFF);
     const std::string image = dir.Write("garbage.img", bytes);
-    for (StructureKind kind : {StructureKind::FloppyVib, StructureKind::FloppyFdir, StructureKind::FloppyFdr,
-                               StructureKind::HardVib, StructureKind::HardDdr, StructureKind::HardFdir,
-                               StructureKind::HardFdr, StructureKind::PartitionTable, StructureKind::CardVolumes}) {
+    for (StructureKind kind :
+         {StructureKind::FloppyVib, StructureKind::FloppyFdir, StructureKind::FloppyFdr,
+          StructureKind::HardVib, StructureKind::HardDdr, StructureKind::HardFdir, StructureKind::HardFdr,
+          StructureKind::PartitionTable, StructureKind::CardVolumes}) {
       for (uint32_t volume : {0u, 1u}) {
         const auto d = DescribeStructure(kind, {image, 16, 3, volume ? 128u : 0u, volume});
         if (!d) continue;

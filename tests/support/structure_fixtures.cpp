@@ -23,7 +23,8 @@ class VolumeWriter {
   }
   ByteWriter Au(uint16_t au) {
     const size_t at = size_t{au} * spau_ * 256;
-    return ByteWriter(bytes_.data() + std::min(at, bytes_.size()), at < bytes_.size() ? std::min<size_t>(256, bytes_.size() - at) : 0);
+    return ByteWriter(bytes_.data() + std::min(at, bytes_.size()),
+                      at < bytes_.size() ? std::min<size_t>(256, bytes_.size() - at) : 0);
   }
   void PutData(uint16_t au, const Bytes& data) {
     const size_t at = size_t{au} * spau_ * 256;
@@ -61,7 +62,7 @@ uint16_t WriteFile(VolumeWriter& v, const HdFileSpec& f, uint16_t fdirAu) {
   w.put16be(34, aus);
   w.put16be(36, fdirAu);
   if (aus) {
-    w.put16be(40, first);                                  // first AU of the block
+    w.put16be(40, first);                                   // first AU of the block
     w.put16be(42, static_cast<uint16_t>(first + aus - 1));  // last AU
     v.PutData(first, f.data);
   }
@@ -88,8 +89,8 @@ void PutDirectoryHeader(ByteWriter& w, const std::string& name, uint16_t totalAu
                         size_t dirs, uint16_t fdirAu) {
   w.putStr(0, name, 10);
   w.put16be(10, totalAu);
-  w.put8(12, 32);                                              // sectors per track
-  w.put16be(16, static_cast<uint16_t>((spau - 1) << 12));      // hard disk parameters
+  w.put8(12, 32);                                          // sectors per track
+  w.put16be(16, static_cast<uint16_t>((spau - 1) << 12));  // hard disk parameters
   PutStamps(w, 18);
   w.put8(22, static_cast<uint8_t>(files));
   w.put8(23, static_cast<uint8_t>(dirs));
@@ -104,7 +105,8 @@ Bytes BuildHardDiskVolume(const HdVolumeSpec& spec) {
   const uint16_t rootFdir = static_cast<uint16_t>(64 / spec.sectorsPerAu);
   {
     ByteWriter w = v.Au(0);
-    PutDirectoryHeader(w, spec.name, spec.totalAu, spec.sectorsPerAu, spec.files.size(), spec.dirs.size(), rootFdir);
+    PutDirectoryHeader(w, spec.name, spec.totalAu, spec.sectorsPerAu, spec.files.size(), spec.dirs.size(),
+                       rootFdir);
     w.put8(13, 0x40);
     w.put8(14, 0x01);
     w.put8(15, 0x02);

@@ -15,9 +15,9 @@ inline constexpr uint8_t kStampBytes[4] = {0x5A, 0x3C, 0x2C, 0x6F};
 
 struct HdFileSpec {
   std::string name;
-  uint8_t status = 0x80;       // DIS/VAR
+  uint8_t status = 0x80;  // DIS/VAR
   uint8_t recordLength = 80;
-  Bytes data;                  // padded to whole sectors
+  Bytes data;  // padded to whole sectors
 };
 
 struct HdDirSpec {
@@ -27,7 +27,7 @@ struct HdDirSpec {
 
 struct HdVolumeSpec {
   std::string name = "HARDDISK";
-  uint16_t sectorsPerAu = 1;   // 1-16
+  uint16_t sectorsPerAu = 1;  // 1-16
   uint16_t totalAu = 400;
   std::vector<HdFileSpec> files;
   std::vector<HdDirSpec> dirs;
@@ -47,9 +47,9 @@ struct HdLayout {
 HdLayout LastHardDiskLayout();
 
 struct PartitionSpec {
-  Bytes volume;          // empty: an entry with this offset and size but nothing there
-  uint32_t offset = 0;   // in 512-byte units
-  uint32_t size = 0;     // in 512-byte units
+  Bytes volume;         // empty: an entry with this offset and size but nothing there
+  uint32_t offset = 0;  // in 512-byte units
+  uint32_t size = 0;    // in 512-byte units
 };
 
 // A partitioned disk: the table in sector 0, each partition's bytes at

@@ -1,18 +1,19 @@
 // The sector-structure windows driven through their public methods: the
 // command from the Tools menu, field formats, greyed buttons, navigation
 // down to the hex view of a file's block, and windows that do not open.
+#include "ui/structure_window.h"
+
+#include <fmt/printf.h>
+
 #include <QApplication>
 #include <QStyle>
 #include <QTest>
-
-#include <fmt/printf.h>
 
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
 #include "support/structure_fixtures.h"
 #include "ui/command_ids.h"
 #include "ui/main_window.h"
-#include "ui/structure_window.h"
 
 using namespace korvane;
 using namespace korvane::ui;
@@ -115,9 +116,11 @@ class StructureWindowTest : public QObject {
     spec.dirs = {{"DOCS", {{"MANUAL", 0x00, 128, Sectors('m', 2)}}}};
     const test::Bytes volume = test::BuildHardDiskVolume(spec);
     const uint16_t ddrAu = test::LastHardDiskLayout().ddrAus[0];
-    const std::string image = dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 1, 200}, {{}, 201, 0}}, 201));
+    const std::string image =
+        dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 1, 200}, {{}, 201, 0}}, 201));
 
-    auto* pt = qobject_cast<StructureWindow*>(StructureWindow::Open(*FirstStructureOf(kKindPtImg, image), settings_, nullptr));
+    auto* pt = qobject_cast<StructureWindow*>(
+        StructureWindow::Open(*FirstStructureOf(kKindPtImg, image), settings_, nullptr));
     QVERIFY(pt);
     QCOMPARE(pt->windowTitle(), QString("HardDisk PTI - Sector >0000"));
     QCOMPARE(pt->FieldText("Partition 1 : offset"), QString(">00000001"));
@@ -134,14 +137,16 @@ class StructureWindowTest : public QObject {
     vib->SelectLine(0);
     auto* ddr = qobject_cast<StructureWindow*>(vib->PressButton(1196));
     QVERIFY(ddr);
-    QCOMPARE(ddr->windowTitle(), QString::fromStdString(fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X", ddrAu, ddrAu)));
+    QCOMPARE(ddr->windowTitle(),
+             QString::fromStdString(fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X", ddrAu, ddrAu)));
     auto* fdir = qobject_cast<StructureWindow*>(ddr->PressButton(1209));
     QVERIFY(fdir);
     auto* fdr = qobject_cast<StructureWindow*>(fdir->ActivateLine(0));
     QVERIFY(fdr);
     QCOMPARE(fdr->FieldText("File name"), QString("MANUAL    "));
     QCOMPARE(fdr->FieldText("FDR marker 2"), QString(">49 (I)"));
-    QCOMPARE(fdr->FieldText("Date and time of last update"), QString(">5A3C2C6F (hms) 11:17:56 (ymd) 22-03-15"));
+    QCOMPARE(fdr->FieldText("Date and time of last update"),
+             QString(">5A3C2C6F (hms) 11:17:56 (ymd) 22-03-15"));
     QWidget* hex = fdr->ActivateLine(0);
     QVERIFY(hex);
     QVERIFY(hex->windowTitle().contains("MANUAL    : FirstSector:"));
@@ -153,7 +158,8 @@ class StructureWindowTest : public QObject {
     test::TempDir dir;
     const test::Bytes vol1 = test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Build();
     const std::string image = dir.Write("card.cf7", test::BuildCardImage("CARD", {vol1, {}}));
-    auto* list = qobject_cast<StructureWindow*>(StructureWindow::Open(*FirstStructureOf(kKindCardImg, image), settings_, nullptr));
+    auto* list = qobject_cast<StructureWindow*>(
+        StructureWindow::Open(*FirstStructureOf(kKindCardImg, image), settings_, nullptr));
     QVERIFY(list);
     QCOMPARE(list->windowTitle(), QString("Cf7a+ Volume list"));
     QCOMPARE(list->ListLines(), QStringList({" 0001\t000000\tCARD1", " 0002\t001600\tUNFORMATED"}));
@@ -176,7 +182,8 @@ class StructureWindowTest : public QObject {
     QCOMPARE(StructureWindow::Open(t, settings_, nullptr), nullptr);
     QCOMPARE(OpenStructureWindows().size(), 0);
     QCOMPARE(reporter.errors.size(), size_t{2});
-    QCOMPARE(QString::fromStdString(reporter.errors[1]), QString::fromStdString("Can't read sector <360> from <" + image + ">"));
+    QCOMPARE(QString::fromStdString(reporter.errors[1]),
+             QString::fromStdString("Can't read sector <360> from <" + image + ">"));
   }
 
   void theCascadeStartsOnTheMainWindowsScreenAndWrapsItsHeight() {
