@@ -4,9 +4,9 @@
 # inside the sample floppy image GAMES.dsk. From that pane it also opens the
 # BASIC listing of the program GUESS (docs/screenshot-viewer.png) and the
 # TI-Artist picture SUN_P (docs/screenshot-picture.png), and from the left
-# pane the VIB window of GAMES.dsk (docs/screenshot-structure.png). Fails when the
-# program does not start, does not end by itself or leaves a picture unwritten,
-# so it doubles as a smoke test of the desktop program. A second run opens the
+# pane the VIB window of GAMES.dsk (docs/screenshot-structure.png). Fails
+# when the program does not start, does not end by itself or leaves a picture
+# unwritten, so it doubles as a smoke test of the desktop program. A second run opens the
 # help window, a viewer and the Configuration dialog and closes the main
 # window: the program must end by itself and write its settings file.
 # Usage: scripts/screenshot.sh [build-dir]   (default build/release)
