@@ -3,9 +3,10 @@
 # docs/screenshot.png: the left pane on the sample directory, the right pane
 # inside the sample floppy image GAMES.dsk. From that pane it also opens the
 # BASIC listing of the program GUESS (docs/screenshot-viewer.png) and the
-# TI-Artist picture SUN_P (docs/screenshot-picture.png). Fails when the
-# program does not start, does not end by itself or leaves a picture unwritten,
-# so it doubles as a smoke test of the desktop program. A second run opens the
+# TI-Artist picture SUN_P (docs/screenshot-picture.png), and from the left
+# pane the VIB window of GAMES.dsk (docs/screenshot-structure.png). Fails
+# when the program does not start, does not end by itself or leaves a picture
+# unwritten, so it doubles as a smoke test of the desktop program. A second run opens the
 # help window, a viewer and the Configuration dialog and closes the main
 # window: the program must end by itself and write its settings file.
 # Usage: scripts/screenshot.sh [build-dir]   (default build/release)
@@ -31,11 +32,12 @@ printf '[Korvane]\r\nleft=0\r\ntop=0\r\nwidth=1180\r\nheight=300\r\nsortby=0\r\n
   "$root/samples" "$root/samples/GAMES.dsk" > "$work/Korvane.ini"
 
 mkdir -p docs
-rm -f "$work/shot.png" "$work/viewer.png" "$work/picture.png"
+rm -f "$work/shot.png" "$work/viewer.png" "$work/picture.png" "$work/structure.png"
 (cd "$work" && KORVANE_SCREENSHOT="$work/shot.png" \
   KORVANE_SCREENSHOT_LISTING="GUESS:$work/viewer.png" KORVANE_SCREENSHOT_PICTURE="SUN_P:$work/picture.png" \
+  KORVANE_SCREENSHOT_STRUCTURE="GAMES.dsk:$work/structure.png" \
   timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$root/$build/src/ui/korvane")
-for png in shot viewer picture; do
+for png in shot viewer picture structure; do
   if [ ! -s "$work/$png.png" ]; then
     echo "screenshot.sh: no picture was written ($png.png)" >&2
     exit 1
@@ -66,4 +68,5 @@ grep -q "^fheight=" "$check/Korvane.ini" && grep -q "^\[EDIT16\]" "$check/Korvan
 cp "$work/shot.png" docs/screenshot.png
 cp "$work/viewer.png" docs/screenshot-viewer.png
 cp "$work/picture.png" docs/screenshot-picture.png
-echo "docs/screenshot.png, docs/screenshot-viewer.png and docs/screenshot-picture.png written"
+cp "$work/structure.png" docs/screenshot-structure.png
+echo "docs/screenshot.png, docs/screenshot-viewer.png, docs/screenshot-picture.png and docs/screenshot-structure.png written"

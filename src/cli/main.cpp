@@ -71,8 +71,13 @@ int main(int argc, char** argv) {
   }
   CommonOptions options;
   std::vector<std::string> rest;
+  // "--" ends the options: what follows, "--" included, goes to the command
+  // as it is (a command that takes file names then reads no more options).
+  bool optionsEnded = false;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--yes") options.yes = true, options.no = false;
+    if (optionsEnded) rest.push_back(args[i]);
+    else if (args[i] == "--") optionsEnded = true, rest.push_back(args[i]);
+    else if (args[i] == "--yes") options.yes = true, options.no = false;
     else if (args[i] == "--no") options.no = true, options.yes = options.all = false;
     else if (args[i] == "--all") options.all = true, options.no = false;
     else rest.push_back(args[i]);

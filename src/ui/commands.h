@@ -132,6 +132,10 @@ class Commands : public QObject {
   // file to a plain PC file, a plain PC file to a TI file, each through its
   // dialog; other rows and other destinations are refused.
   void ConvertKey();
+  // "Show image VIB, DDR, FDIR or FDR": the first structure window of the
+  // cursor row's image (floppy, hard disk, partitioned disk, card image) in
+  // a PC directory.
+  void ShowStructure();
 
  signals:
   void panesChanged();

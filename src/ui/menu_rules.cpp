@@ -144,6 +144,7 @@ bool CommandBuilt(int id) {
     case kCmdTiToPc: case kCmdPcToTi:
     case kCmdViewFile: case kCmdViewForth: case kCmdViewHex: case kCmdViewMyart256: case kCmdViewMyart512:
     case kCmdViewPicture: case kCmdViewCharset: case kCmdFeedFileList: case kCmdPc99Layout: case kCmdInfo:
+    case kCmdShowStructure:
       return true;
     default:
       return id >= kCmdRecent1 && id <= kCmdRecent5;

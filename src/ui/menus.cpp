@@ -56,6 +56,7 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdArcToImage: connect(action, &QAction::triggered, c, &Commands::ArcToImage); break;
     case kCmdTiToPc: connect(action, &QAction::triggered, c, &Commands::ConvertKey); break;
     case kCmdPcToTi: connect(action, &QAction::triggered, c, &Commands::ConvertKey); break;
+    case kCmdShowStructure: connect(action, &QAction::triggered, c, &Commands::ShowStructure); break;
     case kCmdOptions: connect(action, &QAction::triggered, this, &MainWindow::OnOptions); break;
     case kCmdHelp: connect(action, &QAction::triggered, this, &MainWindow::OnHelp); break;
     case kCmdAbout: connect(action, &QAction::triggered, this, &MainWindow::OnAbout); break;

@@ -115,6 +115,15 @@ void FeedFileList(Settings& settings, const PaneState& pane) {
   Show(v);
 }
 
+QWidget* ShowTextView(Settings& settings, const std::string& text, const std::string& title, const std::string& name) {
+  EditViewer* v = OpenText(settings);
+  if (!v) return nullptr;
+  v->SetTiName(name);
+  v->SetViewerText(text, title, true);
+  Show(v);
+  return v;
+}
+
 void ShowPc99Layout(Settings& settings, const PaneState& pane, int row) {
   const CatalogEntry* r = RowAt(pane, row);
   if (!r) return;

@@ -4,8 +4,11 @@
 // windows come from the program's shared viewer slots.
 #pragma once
 
+#include <QWidget>
+
 #include <sys/types.h>
 
+#include <string>
 #include <vector>
 
 #include "catalog/pane.h"
@@ -31,6 +34,10 @@ using korvane::StartedPictureViewers;
 
 // The directory listing of a pane in an editable viewer.
 void FeedFileList(Settings& settings, const PaneState& pane);
+
+// A text already built (the hex view of a run of sectors) in a read-only
+// viewer named `name`; returns the viewer, null when no slot was free.
+QWidget* ShowTextView(Settings& settings, const std::string& text, const std::string& title, const std::string& name);
 
 // The track and sector layout of the PC99 image row `row` of a pane of a
 // PC directory, read-only.

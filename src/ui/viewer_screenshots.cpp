@@ -8,7 +8,10 @@
 #include <string>
 
 #include "catalog/header.h"
+#include "catalog/location.h"
+#include "harddisk/structure_view.h"
 #include "ui/main_window.h"
+#include "ui/structure_window.h"
 #include "ui/viewer_open.h"
 #include "ui/viewer_slots.h"
 #include "viewers/pictures.h"
@@ -63,12 +66,42 @@ bool Shoot(MainWindow& window, Settings& settings, const char* variable, bool pi
   return false;
 }
 
+// The first sector-structure window of an image row of a PC directory.
+bool ShootStructure(MainWindow& window, Settings& settings) {
+  const char* value = std::getenv("KORVANE_SCREENSHOT_STRUCTURE");
+  if (!value || !*value) return true;
+  const std::string setting = value;
+  const size_t colon = setting.find(':');
+  if (colon == std::string::npos) {
+    std::fprintf(stderr, "KORVANE_SCREENSHOT_STRUCTURE: expected ROW:FILE.png\n");
+    return false;
+  }
+  const std::string name = setting.substr(0, colon), path = setting.substr(colon + 1);
+  for (int side : {kLeft, kRight}) {
+    const PaneState& pane = window.Cmds().Pane(side).state;
+    if (pane.locationType != kLocPcDirectory) continue;
+    for (const CatalogEntry& r : pane.rows) {
+      if (r.sourceName != name) continue;
+      const std::optional<StructureTarget> first = FirstStructureOf(r.kind, JoinPath(pane.locationPath, r.sourceName));
+      QWidget* structure = first ? StructureWindow::Open(*first, settings, &window) : nullptr;
+      if (!structure) break;
+      Settle();
+      const bool saved = structure->grab().save(QString::fromStdString(path));
+      structure->close();
+      return saved;
+    }
+  }
+  std::fprintf(stderr, "KORVANE_SCREENSHOT_STRUCTURE: no window for the row %s\n", name.c_str());
+  return false;
+}
+
 }  // namespace
 
 bool TakeViewerScreenshots(MainWindow& window, Settings& settings) {
   const bool listing = Shoot(window, settings, "KORVANE_SCREENSHOT_LISTING", false);
   const bool picture = Shoot(window, settings, "KORVANE_SCREENSHOT_PICTURE", true);
-  return listing && picture;
+  const bool structure = ShootStructure(window, settings);
+  return listing && picture && structure;
 }
 
 }  // namespace korvane::ui

@@ -5,6 +5,8 @@
 // name or PC name of a row:
 //   KORVANE_SCREENSHOT_LISTING  text viewer
 //   KORVANE_SCREENSHOT_PICTURE  picture window
+//   KORVANE_SCREENSHOT_STRUCTURE  the first sector-structure window of an
+//                                 image row of a PC directory (its PC name)
 #pragma once
 
 #include "platform/settings.h"

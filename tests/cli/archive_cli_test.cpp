@@ -31,7 +31,7 @@ TEST(ExportCli, ArchiveMembersExportFromAPcFileAndFromInsideAnImage) {
   test::Pc99Options twoSides;
   twoSides.sides = 2;
   dir.Write("carrier.pc99", test::BuildPc99(carrier, twoSides));
-  for (const std::string location :
+  for (const std::string& location :
        {dir.path() + "/PLAIN", dir.path() + "/carrier.dsk::PACKED", dir.path() + "/carrier.pc99::PACKED"}) {
     const test::CliResult listed = test::RunCli("dir " + Q(location));
     ASSERT_EQ(listed.status, 0) << location;
