@@ -71,7 +71,7 @@ int CopyVolumesOutOf(PaneState& source, PaneState& dest, const std::string& sour
   std::unique_ptr<Card> card = OpenPaneCard(source, sourceArg, false);
   if (!card) return 1;
   ErrorCounter counter;
-  TerminalProgress progress;
+  TerminalProgress progress("copy");
   bool cancelled = false;
   const int copied = CopyVolumesOut(*card, volumes, dest.locationPath, progress, [&](const std::string& name) {
     const Answer a = CurrentReporter().Ask(kOverwriteCaption, OverwriteText("DSK image", name), Buttons::YesNoCancel);
@@ -118,7 +118,7 @@ int CopyImagesOnto(PaneState& source, PaneState& dest, const std::string& destAr
     return 1;
   }
   ErrorCounter counter;
-  TerminalProgress progress;
+  TerminalProgress progress("copy");
   CardCopyRun run(candidates, source.locationPath, count,
                   options.volume, options.autoCopy);
   while (!run.Finished()) {

@@ -71,7 +71,7 @@ int RunBackup(const std::vector<std::string>& args, const CommonOptions&) {
     const Answer a = CurrentReporter().Ask(kOverwriteCaption, OverwriteText("file", image), Buttons::YesNo);
     if (a != Answer::Yes && a != Answer::All) return 1;
   }
-  TerminalProgress progress;
+  TerminalProgress progress("backup");
   return Status(BackupDrive(CliDriveEnvironment(), drive, image, progress));
 }
 
@@ -90,7 +90,7 @@ int RunRestore(const std::vector<std::string>& args, const CommonOptions&) {
     if (HasCardImageMarker(view)) drive.type = kDriveCard;
     else if (ProbeHardDisk(view)) drive.type = kDriveHardDisk;
   }
-  TerminalProgress progress;
+  TerminalProgress progress("restore");
   return Status(RestoreDrive(CliDriveEnvironment(), drive, image, ProbeHardDisk, progress));
 }
 

@@ -65,7 +65,7 @@ int RunInit(const std::vector<std::string>& args, const CommonOptions&) {
   if (!card) return 1;
   const long volume = VolumeNumber(p[1], card->VolumeCount(), false);
   if (volume < 0) return 1;
-  TerminalProgress progress;
+  TerminalProgress progress("cf7-init");
   DiskSummary summary;
   if (!InitializeVolume(*card, static_cast<uint32_t>(volume), label, progress, &summary)) return 1;
   std::printf("%s\n", MountChoiceText(static_cast<uint32_t>(volume), summary.volumeName).c_str());

@@ -128,12 +128,11 @@ std::unique_ptr<Card> OpenCard(const std::string& location, bool write) {
   return card;
 }
 
-TerminalProgress::TerminalProgress() : shown_(isatty(STDERR_FILENO) == 1) {}
+TerminalProgress::TerminalProgress(std::string what) : shown_(isatty(STDERR_FILENO) == 1), what_(std::move(what)) {}
 
-void TerminalProgress::Begin(uint64_t total, const std::string& text) {
+void TerminalProgress::Begin(uint64_t total, const std::string&) {
   total_ = total;
   lastPercent_ = ~uint64_t{0};
-  text_ = text;
 }
 
 bool TerminalProgress::Step(uint64_t done) {
@@ -143,16 +142,11 @@ bool TerminalProgress::Step(uint64_t done) {
   const uint64_t percent = done * 100 / total_;
   if (percent == lastPercent_) return true;
   lastPercent_ = percent;
-  if (text_.empty())
-    std::fprintf(stderr, "\r%llu of %llu (%llu%%)", static_cast<unsigned long long>(done),
-                 static_cast<unsigned long long>(total_), static_cast<unsigned long long>(percent));
-  else
-    std::fprintf(stderr, "\r%s (%llu%%)   ", text_.c_str(), static_cast<unsigned long long>(percent));
+  std::fprintf(stderr, "\r%s: %llu of %llu sectors (%llu%%)", what_.c_str(), static_cast<unsigned long long>(done),
+               static_cast<unsigned long long>(total_), static_cast<unsigned long long>(percent));
   std::fflush(stderr);
   return true;
 }
-
-void TerminalProgress::SetText(const std::string& text) { text_ = text; }
 
 void TerminalProgress::End() {
   if (shown_ && lastPercent_ != ~uint64_t{0}) std::fputc('\n', stderr);

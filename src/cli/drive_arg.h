@@ -53,21 +53,20 @@ bool OpenDriveLocation(const std::string& location, PaneState& pane);
 // Opens the card a card command works on: "drive:B", or a card image file.
 std::unique_ptr<Card> OpenCard(const std::string& location, bool write);
 
-// Progress on stderr ("text: done of total"), shown only when stderr is a
-// terminal; never cancels.
+// Progress on stderr ("backup: 2048 of 16000 sectors (12%)"), shown only
+// when stderr is a terminal; never cancels.
 class TerminalProgress : public Progress {
  public:
-  TerminalProgress();
+  explicit TerminalProgress(std::string what);
   void Begin(uint64_t total, const std::string& text) override;
   bool Step(uint64_t done) override;
-  void SetText(const std::string& text) override;
   void End() override;
 
  private:
   bool shown_;
   uint64_t total_ = 0;
   uint64_t lastPercent_ = ~uint64_t{0};
-  std::string text_;
+  std::string what_;
 };
 
 }  // namespace korvane::cli
