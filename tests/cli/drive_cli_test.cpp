@@ -125,6 +125,9 @@ TEST(DriveCli, CardBacksUpAndRestoresOntoAnotherCardButNotOntoASmallerOne) {
   r = s.Run("backup A " + Quote(s.paths[1]) + " --yes");
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(test::ReadFile(s.paths[1]), restored);
+  r = s.Run("backup A /dev/null --yes");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("is a drive"), std::string::npos) << r.out;
 }
 
 TEST(DriveCli, HardDiskBacksUpItsFormattedSizeAndRestores) {
@@ -158,6 +161,8 @@ TEST(DriveCli, VolumesAreInitializedAndMountedOnACardImageAndOnACardInADrive) {
     EXPECT_NE(r.status, 0);
     r = s.Run("cf7-init " + Quote(where) + " 2 'TWO WORDS'");
     EXPECT_NE(r.status, 0);
+    r = s.Run("cf7-init " + Quote(where) + " 2 ''");
+    EXPECT_NE(r.out.find("Please enter a volumelabel"), std::string::npos) << r.out;
 
     r = s.Run("cf7-mount " + Quote(where) + " 3 0 1");
     ASSERT_EQ(r.status, 0) << r.out;
@@ -183,6 +188,8 @@ TEST(DriveCli, VolumesAreInitializedAndMountedOnACardImageAndOnACardInADrive) {
     EXPECT_EQ(VolumeSector0(*sectors, 2), Bytes(256, 0));                      // volume 2 untouched
   }
   EXPECT_EQ(raw[2 * 1600 * 512 + 1], 0xE4);
+  // A device is reached only as drive:B, through the drive layer's checks.
+  EXPECT_NE(s.Run("cf7-init /dev/null 1 NEWVOL").status, 0);
   EXPECT_EQ(raw[(2 * 1600 + 1) * 512 + 1], 0xE5);
 }
 
