@@ -102,7 +102,10 @@ bool RecogniseContainer(PcFile& file, ByteView first, const std::string& name, C
   row = CatalogEntry{};
   const int64_t size = file.Size();
   if (size > 0 && RecogniseCardImage(first, static_cast<uint64_t>(size), name, row)) return true;
+  // Not a container: the row goes on to the header test with its PC name,
+  // which every command that opens the file needs.
   row = CatalogEntry{};
+  row.sourceName = name;
   return false;
 }
 

@@ -2,6 +2,7 @@
 // another, as F5 does from a pane on SRC to a pane on DEST.
 #include <cstdio>
 
+#include "cli/card_copy_command.h"
 #include "cli/command.h"
 #include "cli/file_command_args.h"
 #include "cli/location_arg.h"
@@ -11,14 +12,24 @@
 namespace korvane::cli {
 namespace {
 
-int RunCopy(const std::vector<std::string>& args, const CommonOptions&) {
+int RunCopy(const std::vector<std::string>& given, const CommonOptions&) {
+  std::vector<std::string> args = given;
+  CardCopyOptions cardOptions;
+  if (!TakeCardCopyOptions(args, cardOptions)) return 2;
   if (args.size() < 2) {
-    std::fprintf(stderr, "usage: korvane-cli copy SRC DEST [NAME...]\n");
+    std::fprintf(stderr, "usage: korvane-cli copy SRC DEST [NAME...] [--volume N] [--auto]\n");
     return 2;
   }
   ErrorCounter counter;
   PaneState source, dest;
   if (!OpenLocation(args[0], source) || !OpenLocation(args[1], dest)) return 1;
+  if (IsCardCopy(source, dest))
+    return RunCardCopy(source, dest, args[0], args[1], std::vector<std::string>(args.begin() + 2, args.end()),
+                       cardOptions);
+  if (cardOptions.volumeGiven || cardOptions.autoCopy) {
+    std::fprintf(stderr, "ERROR: --volume and --auto are for copying onto a CF7A+ card\n");
+    return 2;
+  }
   if (!MarkNamedRows(source, std::vector<std::string>(args.begin() + 2, args.end()))) return 1;
   if (!CheckCopy(source, dest)) return 1;
   // A PC file without a TI header becomes a TI file only through the PC to
@@ -41,8 +52,10 @@ int RunCopy(const std::vector<std::string>& args, const CommonOptions&) {
   return counter.errors > 0 || unconverted > 0 || result == CopyResult::Stopped ? 1 : 0;
 }
 
-const Registration kCopy{{"copy", "copy SRC DEST [NAME...]",
-                          "copy rows (all when no NAME is given) from location SRC to location DEST", RunCopy}};
+const Registration kCopy{{"copy", "copy SRC DEST [NAME...] [--volume N] [--auto]",
+                          "copy rows (all when no NAME is given) from location SRC to location DEST; onto a "
+                          "CF7A+ card the images go to volume N on (--auto: one after another)",
+                          RunCopy}};
 
 }  // namespace
 }  // namespace korvane::cli

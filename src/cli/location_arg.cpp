@@ -7,6 +7,7 @@
 #include "catalog/header.h"
 #include "catalog/location.h"
 #include "catalog/sort.h"
+#include "cli/drive_arg.h"
 #include "platform/pc_file.h"
 #include "platform/reporter.h"
 
@@ -74,6 +75,7 @@ int FindRowOrReport(const PaneState& pane, const std::string& name, const std::s
 }
 
 bool OpenLocation(const std::string& location, PaneState& pane) {
+  if (IsDriveLocation(location)) return OpenDriveLocation(location, pane);
   const size_t sep = location.find("::");
   std::string pcPath = location.substr(0, sep);
   const std::vector<std::string> inner =

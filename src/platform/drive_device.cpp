@@ -132,13 +132,6 @@ DriveEnvironment DriveEnvironment::FromProcess() {
   return env;
 }
 
-std::string AllowedDriveLetters(uint32_t mask) {
-  std::string letters;
-  for (int bit = 0; bit < 26; ++bit)
-    if (bit != 2 && (mask & (1u << bit))) letters += static_cast<char>('A' + bit);
-  return letters;
-}
-
 std::vector<DriveDevice> ListRemovableDevices(const DriveEnvironment& env, uint32_t allowedMask) {
   const std::string letters = AllowedDriveLetters(allowedMask);
   std::vector<DriveDevice> found;

@@ -51,7 +51,7 @@ struct DriveDevice {
 };
 
 // Letters that may be used for a `driveletters` mask (bit n = 'A' + n),
-// in order, C left out.
+// in order, C left out (defined with the settings that hold the mask).
 std::string AllowedDriveLetters(uint32_t mask);
 
 // The removable drives, lettered as described above. Drives without media
