@@ -43,7 +43,9 @@ std::string TakeComment(ByteView bytes) {
   return comment;
 }
 
-bool V9t9NameIsValid(const std::string& name) {
+}  // namespace
+
+bool TiNameIsValid(const std::string& name) {
   size_t last = std::string::npos;  // last non-space character
   for (size_t i = 0; i < name.size(); ++i) {
     if (name[i] == '\0') return false;
@@ -56,8 +58,6 @@ bool V9t9NameIsValid(const std::string& name) {
   }
   return true;
 }
-
-}  // namespace
 
 NameSettings& GetNameSettings() {
   static NameSettings settings;
@@ -140,7 +140,7 @@ bool DecodeHeader(ByteView bytes, const std::string& pcName, bool withComment, C
 
   if (row.kind == kKindUnknown) return false;
   if (flags & status::kReservedMask) return false;
-  if (row.headerKind == kHeaderV9t9) return V9t9NameIsValid(bytes.str(0, 10));
+  if (row.headerKind == kHeaderV9t9) return TiNameIsValid(bytes.str(0, 10));
   return true;
 }
 

@@ -81,6 +81,10 @@ bool HasTifilesMagic(ByteView bytes);
 // to the first 0 byte, padded with spaces to 10 characters.
 std::string TakeNameField(ByteView bytes, size_t at);
 
+// Whether a 10-byte TI name is valid: no NUL, and printable characters
+// other than space and "." before its last non-space (all spaces is valid).
+bool TiNameIsValid(const std::string& name10);
+
 // The 10-character name of an FDR, V9T9 header or VIB: bytes 0-9 taken as
 // above, or "no_name!! " when byte 0 is a space.
 std::string TakeTiName(ByteView bytes);

@@ -78,22 +78,8 @@ uint16_t RecogniseHardDisk(ByteView s, HardDiskSummary& out) {
   return out.kind;
 }
 
-bool HardDiskNameIsValid(ByteView n) {
-  int last = -1;  // last non-space character
-  for (size_t i = 0; i < 10; ++i) {
-    const uint8_t c = n.u8(i);
-    if (c == 0) return false;
-    if (c != ' ') last = static_cast<int>(i);
-  }
-  for (int i = 0; i < last; ++i) {
-    const uint8_t c = n.u8(static_cast<size_t>(i));
-    if (c < 0x20 || c > 0x7e || c == ' ' || c == '.') return false;
-  }
-  return true;
-}
-
 bool IsDirectoryRecord(ByteView record) {
-  return record.equals(hdvib::kMarker, "DIR") && HardDiskNameIsValid(record.sub(hdvib::kName, 10));
+  return record.equals(hdvib::kMarker, "DIR") && TiNameIsValid(record.str(hdvib::kName, 10));
 }
 
 }  // namespace korvane

@@ -151,10 +151,6 @@ bool IsValidHardDiskVib(ByteView sector0);
 // SPAU from the hard disk parameters word: 1 to 16.
 inline uint16_t SpauFromParameters(uint16_t parameters) { return static_cast<uint16_t>((parameters >> 12) + 1); }
 
-// Whether a 10-byte TI name may name a directory: no NUL, and printable
-// characters other than space and "." before its last non-space.
-bool HardDiskNameIsValid(ByteView name10);
-
 // Whether a directory record carries "DIR" and a valid name: such a
 // sub-directory row can be entered, any other is UNKNOWN.
 bool IsDirectoryRecord(ByteView record);
