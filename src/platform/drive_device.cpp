@@ -278,6 +278,21 @@ namespace {
 bool NeedsBounce(bool direct, const void* buffer) {
   return direct && reinterpret_cast<uintptr_t>(buffer) % 4096 != 0;
 }
+
+// Moves `length` bytes at byte `offset` with `op` (pread or pwrite),
+// carrying on after short transfers and interrupts. 0, or the errno of the
+// failure (EIO when the device ends first).
+template <typename Op>
+int TransferWhole(size_t length, uint64_t offset, Op op) {
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = op(done, length - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
 }  // namespace
 
 bool OpenDrive::Read(uint64_t first, uint32_t count, uint8_t* buffer) {
@@ -288,19 +303,12 @@ bool OpenDrive::Read(uint64_t first, uint32_t count, uint8_t* buffer) {
     std::copy_n(bounce.data(), bounce.size(), buffer);
     return true;
   }
-  const size_t length = size_t{count} * kDeviceSectorSize;
-  size_t done = 0;
-  while (done < length) {
-    const ssize_t n =
-        ::pread(fd_, buffer + done, length - done, static_cast<off_t>(first * kDeviceSectorSize + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error_ = n < 0 ? errno : EIO;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  const int e = TransferWhole(size_t{count} * kDeviceSectorSize, first * kDeviceSectorSize,
+                              [&](size_t done, size_t left, off_t at) {
+                                return ::pread(fd_, buffer + done, left, at);
+                              });
+  if (e != 0) error_ = e;
+  return e == 0;
 }
 
 bool OpenDrive::Write(uint64_t first, uint32_t count, const uint8_t* buffer) {
@@ -310,19 +318,12 @@ bool OpenDrive::Write(uint64_t first, uint32_t count, const uint8_t* buffer) {
     std::copy_n(buffer, bounce.size(), bounce.data());
     return Write(first, count, bounce.data());
   }
-  const size_t length = size_t{count} * kDeviceSectorSize;
-  size_t done = 0;
-  while (done < length) {
-    const ssize_t n =
-        ::pwrite(fd_, buffer + done, length - done, static_cast<off_t>(first * kDeviceSectorSize + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error_ = n < 0 ? errno : EIO;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  const int e = TransferWhole(size_t{count} * kDeviceSectorSize, first * kDeviceSectorSize,
+                              [&](size_t done, size_t left, off_t at) {
+                                return ::pwrite(fd_, buffer + done, left, at);
+                              });
+  if (e != 0) error_ = e;
+  return e == 0;
 }
 
 bool OpenDrive::Sync() {
