@@ -88,10 +88,10 @@ int RunRestore(const std::vector<std::string>& args, const CommonOptions&) {
     std::fclose(f);
     const ByteView view(first, got);
     if (HasCardImageMarker(view)) drive.type = kDriveCard;
-    else if (ProbeHardDisk(view)) drive.type = kDriveHardDisk;
+    else if (IdentifyHardDisk(view)) drive.type = kDriveHardDisk;
   }
   TerminalProgress progress("restore");
-  return Status(RestoreDrive(CliDriveEnvironment(), drive, image, ProbeHardDisk, progress));
+  return Status(RestoreDrive(CliDriveEnvironment(), drive, image, IdentifyHardDisk, progress));
 }
 
 const Registration kBackup{{"backup", kBackupUsage,

@@ -7,7 +7,6 @@
 
 #include "catalog/sort.h"
 #include "harddisk/cf7_volumes.h"
-#include "harddisk/hd_format.h"
 #include "platform/ini_file.h"
 #include "platform/pc_file.h"
 #include "platform/reporter.h"
@@ -33,22 +32,8 @@ uint32_t AllowedDriveMask() {
   return settings.driveLetters;
 }
 
-std::optional<HardDiskIdentity> ProbeHardDisk(ByteView first256) {
-  HardDiskSummary summary;
-  const uint16_t kind = RecogniseHardDisk(first256, summary);
-  if (kind == 0) return std::nullopt;
-  HardDiskIdentity id;
-  id.name = summary.name;
-  if (kind == kKindPtImg) {
-    for (const PartitionEntry& p : summary.partitions) id.deviceSectors += p.size;
-  } else {
-    id.deviceSectors = uint64_t{summary.totalAus} * summary.spau / 2;
-  }
-  return id;
-}
-
 std::vector<RemovableDrive> ListDrives(DriveWanted wanted) {
-  return EnumerateRemovableDrives(CliDriveEnvironment(), AllowedDriveMask(), wanted, ProbeHardDisk);
+  return EnumerateRemovableDrives(CliDriveEnvironment(), AllowedDriveMask(), wanted, IdentifyHardDisk);
 }
 
 char ParseDriveLetter(const std::string& text) {

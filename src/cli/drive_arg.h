@@ -23,11 +23,6 @@ const DriveEnvironment& CliDriveEnvironment();
 // default (A to Z).
 uint32_t AllowedDriveMask();
 
-// Names a TI hard disk from its first 256 bytes: the partition table's or the
-// VIB's name and the TI-formatted size in 512-byte sectors (the sum of the
-// partition sizes, else total AU x sectors per AU / 2).
-std::optional<HardDiskIdentity> ProbeHardDisk(ByteView first256);
-
 std::vector<RemovableDrive> ListDrives(DriveWanted wanted);
 
 // "B", "b", "B:" or "drive:B" -> 'B'; 0 when the text is no drive letter.

@@ -4,9 +4,24 @@
 
 #include "floppy/v9t9.h"
 #include "harddisk/cf7_card.h"
+#include "harddisk/hd_format.h"
 #include "platform/reporter.h"
 
 namespace korvane {
+
+std::optional<HardDiskIdentity> IdentifyHardDisk(ByteView first256) {
+  HardDiskSummary summary;
+  const uint16_t kind = RecogniseHardDisk(first256, summary);
+  if (kind == 0) return std::nullopt;
+  HardDiskIdentity id;
+  id.name = summary.name;
+  if (kind == kKindPtImg) {
+    for (const PartitionEntry& p : summary.partitions) id.deviceSectors += p.size;
+  } else {
+    id.deviceSectors = uint64_t{summary.totalAus} * summary.spau / 2;
+  }
+  return id;
+}
 
 std::vector<RemovableDrive> EnumerateRemovableDrives(const DriveEnvironment& env, uint32_t allowedMask,
                                                      DriveWanted wanted, const HardDiskProbe& probe) {

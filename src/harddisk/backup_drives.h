@@ -28,6 +28,10 @@ struct HardDiskIdentity {
 };
 using HardDiskProbe = std::function<std::optional<HardDiskIdentity>(ByteView first256)>;
 
+// The probe every front end uses: the hard-disk recogniser's answer for a
+// partition table or a VIB, nothing for anything else.
+std::optional<HardDiskIdentity> IdentifyHardDisk(ByteView first256);
+
 struct RemovableDrive {
   DriveDevice device;
   std::string volumeName;  // up to 11 characters
