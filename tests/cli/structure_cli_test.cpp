@@ -103,12 +103,12 @@ TEST(StructureCliImages, CardVolumesAndPartitions) {
   r = RunCli("structure " + ShellQuote(card) + " fdir --volume 1");
   EXPECT_EQ(FirstLines(r.out, 2), "CF7a+ FDIR - Volume 1 - Sector >0001\n 000\t>0002\tDATA\n");
 
-  test::HdVolumeSpec spec;
-  spec.name = "PART";
-  spec.sectorsPerAu = 2;
-  spec.totalAu = 100;
-  spec.dirs = {{"DOCS", {{"NOTE", 0x80, 80, Sectors('n', 1)}}}};
-  const Bytes volume = test::BuildHardDiskVolume(spec);
+  test::HdVolumeContents contents;
+  contents.name = "PART";
+  contents.sectorsPerAu = 2;
+  contents.totalAu = 100;
+  contents.dirs = {{"DOCS", {{"NOTE", 0x80, 80, Sectors('n', 1)}}}};
+  const Bytes volume = test::BuildHardDiskVolume(contents);
   const uint16_t ddr = test::LastHardDiskLayout().ddrAus[0];
   const std::string disk = dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 4, 100}}, 104));
   r = RunCli("structure " + ShellQuote(disk) + " pti");

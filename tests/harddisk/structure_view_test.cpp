@@ -194,7 +194,7 @@ TEST_F(FloppyStructures, AnIndexEntryBeyondTheImageEndsTheListButTheWindowOpens)
 TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  test::HdVolumeSpec first;
+  test::HdVolumeContents first;
   first.name = "FIRSTPART";
   first.sectorsPerAu = 2;
   first.totalAu = 200;
@@ -202,7 +202,7 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
   first.dirs = {{"DOCS", {{"MANUAL", 0x00, 128, Sector('m', 4)}}}};
   const Bytes volume1 = test::BuildHardDiskVolume(first);
   const test::HdLayout layout = test::LastHardDiskLayout();
-  test::HdVolumeSpec second;
+  test::HdVolumeContents second;
   second.name = "SECONDPRT";
   const Bytes volume2 = test::BuildHardDiskVolume(second);
   // Partition 1 at 512-byte unit 1 (TI sector 2), partition 2 after it,
@@ -288,9 +288,9 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
 TEST(HardDiskStructures, AnEmptySubdirectoryPointerIsFlaggedAndTheListGoesOn) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  test::HdVolumeSpec spec;
-  spec.dirs = {{"ONE", {}}, {"TWO", {}}, {"THREE", {}}};
-  Bytes bytes = test::BuildHardDiskVolume(spec);
+  test::HdVolumeContents contents;
+  contents.dirs = {{"ONE", {}}, {"TWO", {}}, {"THREE", {}}};
+  Bytes bytes = test::BuildHardDiskVolume(contents);
   const test::HdLayout layout = test::LastHardDiskLayout();
   bytes[30] = bytes[31] = 0;  // the second pointer
   const std::string image = dir.Write("disk.hd", bytes);

@@ -11,8 +11,8 @@ HdLayout lastLayout;
 
 class VolumeWriter {
  public:
-  explicit VolumeWriter(const HdVolumeSpec& spec)
-      : spau_(spec.sectorsPerAu), bytes_(size_t{spec.totalAu} * spec.sectorsPerAu * 256, 0) {
+  explicit VolumeWriter(const HdVolumeContents& contents)
+      : spau_(contents.sectorsPerAu), bytes_(size_t{contents.totalAu} * contents.sectorsPerAu * 256, 0) {
     // AU of the root index: volume sector 64. Everything else follows it.
     next_ = static_cast<uint16_t>(64 / spau_ + 1);
   }
@@ -99,27 +99,27 @@ void PutDirectoryHeader(ByteWriter& w, const std::string& name, uint16_t totalAu
 
 }  // namespace
 
-Bytes BuildHardDiskVolume(const HdVolumeSpec& spec) {
-  VolumeWriter v(spec);
+Bytes BuildHardDiskVolume(const HdVolumeContents& contents) {
+  VolumeWriter v(contents);
   lastLayout = {};
-  const uint16_t rootFdir = static_cast<uint16_t>(64 / spec.sectorsPerAu);
+  const uint16_t rootFdir = static_cast<uint16_t>(64 / contents.sectorsPerAu);
   {
     ByteWriter w = v.Au(0);
-    PutDirectoryHeader(w, spec.name, spec.totalAu, spec.sectorsPerAu, spec.files.size(), spec.dirs.size(),
+    PutDirectoryHeader(w, contents.name, contents.totalAu, contents.sectorsPerAu, contents.files.size(), contents.dirs.size(),
                        rootFdir);
     w.put8(13, 0x40);
     w.put8(14, 0x01);
     w.put8(15, 0x02);
   }
-  WriteFdir(v, rootFdir, 0, spec.files, &lastLayout.rootFdrAus);
-  for (size_t i = 0; i < spec.dirs.size() && i < 114; ++i) {
-    const HdDirSpec& dir = spec.dirs[i];
+  WriteFdir(v, rootFdir, 0, contents.files, &lastLayout.rootFdrAus);
+  for (size_t i = 0; i < contents.dirs.size() && i < 114; ++i) {
+    const HdDirSpec& dir = contents.dirs[i];
     const uint16_t ddr = v.Allocate();
     const uint16_t fdir = v.Allocate();
     lastLayout.ddrAus.push_back(ddr);
     {
       ByteWriter w = v.Au(ddr);
-      PutDirectoryHeader(w, dir.name, spec.totalAu, spec.sectorsPerAu, dir.files.size(), 0, fdir);
+      PutDirectoryHeader(w, dir.name, contents.totalAu, contents.sectorsPerAu, dir.files.size(), 0, fdir);
       w.putStr(13, "DIR", 3);
       w.put16be(26, 0);  // parent: the root
     }

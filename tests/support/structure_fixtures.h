@@ -25,7 +25,7 @@ struct HdDirSpec {
   std::vector<HdFileSpec> files;
 };
 
-struct HdVolumeSpec {
+struct HdVolumeContents {
   std::string name = "HARDDISK";
   uint16_t sectorsPerAu = 1;  // 1-16
   uint16_t totalAu = 400;
@@ -37,7 +37,7 @@ struct HdVolumeSpec {
 // then for each sub-directory a DDR and its index, then one FDR per file and
 // its data in one block of allocation units. Every structure gets a fresh
 // allocation unit.
-Bytes BuildHardDiskVolume(const HdVolumeSpec& spec);
+Bytes BuildHardDiskVolume(const HdVolumeContents& contents);
 
 // Where things landed in the last volume built (allocation units).
 struct HdLayout {

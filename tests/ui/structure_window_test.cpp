@@ -111,10 +111,10 @@ class StructureWindowTest : public QObject {
   void aPartitionTableLeadsThroughVibDdrAndFdirToAnFdr() {
     test::RecordingReporter reporter;
     test::TempDir dir;
-    test::HdVolumeSpec spec;
-    spec.name = "FIRSTPART";
-    spec.dirs = {{"DOCS", {{"MANUAL", 0x00, 128, Sectors('m', 2)}}}};
-    const test::Bytes volume = test::BuildHardDiskVolume(spec);
+    test::HdVolumeContents contents;
+    contents.name = "FIRSTPART";
+    contents.dirs = {{"DOCS", {{"MANUAL", 0x00, 128, Sectors('m', 2)}}}};
+    const test::Bytes volume = test::BuildHardDiskVolume(contents);
     const uint16_t ddrAu = test::LastHardDiskLayout().ddrAus[0];
     const std::string image =
         dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 1, 200}, {{}, 201, 0}}, 201));
