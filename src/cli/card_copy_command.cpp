@@ -8,6 +8,7 @@
 #include "catalog/header.h"
 #include "cli/drive_arg.h"
 #include "cli/file_command_args.h"
+#include "cli/location_arg.h"
 #include "fileops/file_commands.h"
 #include "harddisk/cf7_copy.h"
 #include "harddisk/cf7_volumes.h"
@@ -25,23 +26,6 @@ std::unique_ptr<Card> OpenPaneCard(const PaneState& pane, const std::string& arg
   return OpenCard(pane.locationType == kLocCardDrive ? arg : pane.locationPath, write);
 }
 
-// A volume row by its TI name, its source name ("VOL #003") or its number
-// ("#3").
-int FindVolumeRow(const PaneState& pane, const std::string& name) {
-  const bool byNumber = name.size() > 1 && name[0] == '#';
-  char* end = nullptr;
-  const unsigned long number = byNumber ? std::strtoul(name.c_str() + 1, &end, 10) : 0;
-  for (int i = 0; i < pane.RowCount(); ++i) {
-    const CatalogEntry& row = pane.rows[static_cast<size_t>(i)];
-    if (row.kind == kKindUprdir) continue;
-    if (byNumber && *end == '\0' && VolumeOfRow(row) == number) return i;
-    if (strcasecmp(TrimTiName(row.tiName).c_str(), name.c_str()) == 0 ||
-        strcasecmp(row.sourceName.c_str(), name.c_str()) == 0)
-      return i;
-  }
-  return -1;
-}
-
 int CopyVolumesOutOf(PaneState& source, PaneState& dest, const std::string& sourceArg,
                      const std::vector<std::string>& names) {
   if (dest.locationType != kLocPcDirectory) {
@@ -50,7 +34,7 @@ int CopyVolumesOutOf(PaneState& source, PaneState& dest, const std::string& sour
   }
   std::vector<CatalogEntry> volumes;
   for (const std::string& name : names) {
-    const int index = FindVolumeRow(source, name);
+    const int index = FindRow(source, name);
     if (index < 0) {
       std::fprintf(stderr, "ERROR: no volume <%s> on <%s>\n", name.c_str(), sourceArg.c_str());
       return 1;
@@ -138,21 +122,19 @@ int CopyImagesOnto(PaneState& source, PaneState& dest, const std::string& destAr
 
 }  // namespace
 
-bool TakeCardCopyOptions(std::vector<std::string>& args, CardCopyOptions& options) {
+bool TakeCardCopyOptions(std::vector<std::string>& args, const CommonOptions& common, CardCopyOptions& options) {
   std::vector<std::string> rest;
-  bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (optionsEnded) {
+    if (!common.IsOption(i, a)) {
       rest.push_back(a);
-    } else if (a == "--") {
-      optionsEnded = true;
     } else if (a == "--auto") {
       options.autoCopy = true;
     } else if (a == "--volume") {
       char* end = nullptr;
-      const unsigned long n = i + 1 < args.size() ? std::strtoul(args[i + 1].c_str(), &end, 10) : 0;
-      if (i + 1 >= args.size() || args[i + 1].empty() || *end != '\0' || n == 0 || n > UINT32_MAX) {
+      const bool value = common.HasValue(i, args.size());
+      const unsigned long n = value ? std::strtoul(args[i + 1].c_str(), &end, 10) : 0;
+      if (!value || args[i + 1].empty() || *end != '\0' || n == 0 || n > UINT32_MAX) {
         std::fprintf(stderr, "ERROR: --volume needs a volume number from 1\n");
         return false;
       }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalog/pane.h"
+#include "cli/command.h"
 
 namespace korvane::cli {
 
@@ -17,9 +18,10 @@ struct CardCopyOptions {
   bool autoCopy = false;  // --auto: the next image goes onto the next volume by itself
 };
 
-// Takes "--volume N", "--auto" and a "--" that ends the options out of
-// `args`. False (printed) for a --volume without a number.
-bool TakeCardCopyOptions(std::vector<std::string>& args, CardCopyOptions& options);
+// Takes "--volume N" and "--auto" (before the "--" that ended the options,
+// as `common` tells) out of `args`. False (printed) for a --volume without a
+// number.
+bool TakeCardCopyOptions(std::vector<std::string>& args, const CommonOptions& common, CardCopyOptions& options);
 
 // Whether either pane is a card's volume list.
 bool IsCardCopy(const PaneState& source, const PaneState& dest);

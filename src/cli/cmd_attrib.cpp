@@ -10,11 +10,14 @@
 namespace korvane::cli {
 namespace {
 
-int RunAttrib(const std::vector<std::string>& args, const CommonOptions&) {
+int RunAttrib(const std::vector<std::string>& args, const CommonOptions& options) {
   AttributeStates states;
   std::vector<std::string> positional;
-  for (const std::string& a : args) {
-    if (a == "+P" || a == "+p") states.protect = TriState::Set;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    // After "--" even "-P" is a name.
+    if (i >= options.operandsFrom) positional.push_back(a);
+    else if (a == "+P" || a == "+p") states.protect = TriState::Set;
     else if (a == "-P" || a == "-p") states.protect = TriState::Clear;
     else if (a == "+A" || a == "+a") states.archive = TriState::Set;
     else if (a == "-A" || a == "-a") states.archive = TriState::Clear;

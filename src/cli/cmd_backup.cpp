@@ -20,14 +20,16 @@ namespace {
 constexpr char kBackupUsage[] = "backup LETTER IMAGE";
 constexpr char kRestoreUsage[] = "restore LETTER IMAGE";
 
-// LETTER and IMAGE, "--" ending the options. False for anything else.
-bool TwoArguments(const std::vector<std::string>& args, std::string& letter, std::string& image) {
+// LETTER and IMAGE. False for anything else: these commands take no
+// options, and anything before "--" that looks like one is refused rather
+// than read as a drive or file.
+bool TwoArguments(const std::vector<std::string>& args, const CommonOptions& options, std::string& letter,
+                  std::string& image) {
   std::vector<std::string> positional;
-  bool optionsEnded = false;
-  for (const std::string& a : args) {
-    if (!optionsEnded && a == "--") optionsEnded = true;
-    else if (!optionsEnded && a.size() > 1 && a[0] == '-') return false;
-    else positional.push_back(a);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (i < options.operandsFrom && a.size() > 1 && a[0] == '-') return false;
+    positional.push_back(a);
   }
   if (positional.size() != 2) return false;
   letter = positional[0];
@@ -62,9 +64,9 @@ bool ChooseDrive(const std::string& letterArg, const std::string& image, Removab
 
 int Status(BackupResult result) { return result == BackupResult::Done ? 0 : 1; }
 
-int RunBackup(const std::vector<std::string>& args, const CommonOptions&) {
+int RunBackup(const std::vector<std::string>& args, const CommonOptions& options) {
   std::string letter, image;
-  if (!TwoArguments(args, letter, image)) return Usage(kBackupUsage);
+  if (!TwoArguments(args, options, letter, image)) return Usage(kBackupUsage);
   RemovableDrive drive;
   if (!ChooseDrive(letter, image, drive)) return 1;
   if (PathExists(image)) {
@@ -75,9 +77,9 @@ int RunBackup(const std::vector<std::string>& args, const CommonOptions&) {
   return Status(BackupDrive(CliDriveEnvironment(), drive, image, progress));
 }
 
-int RunRestore(const std::vector<std::string>& args, const CommonOptions&) {
+int RunRestore(const std::vector<std::string>& args, const CommonOptions& options) {
   std::string letter, image;
-  if (!TwoArguments(args, letter, image)) return Usage(kRestoreUsage);
+  if (!TwoArguments(args, options, letter, image)) return Usage(kRestoreUsage);
   RemovableDrive drive;
   if (!ChooseDrive(letter, image, drive)) return 1;
   // The image, not what the drive held before, tells which restore it needs:

@@ -24,13 +24,12 @@ int Usage(const char* usage) {
   return 2;
 }
 
-// The arguments with "--" taken out; false when an option is given.
-bool Positional(const std::vector<std::string>& args, std::vector<std::string>& out) {
-  bool optionsEnded = false;
-  for (const std::string& a : args) {
-    if (!optionsEnded && a == "--") optionsEnded = true;
-    else if (!optionsEnded && a.size() > 1 && a[0] == '-') return false;
-    else out.push_back(a);
+// The arguments; false when anything before "--" looks like an option
+// (these commands take none).
+bool Positional(const std::vector<std::string>& args, const CommonOptions& options, std::vector<std::string>& out) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (i < options.operandsFrom && args[i].size() > 1 && args[i][0] == '-') return false;
+    out.push_back(args[i]);
   }
   return true;
 }
@@ -47,9 +46,9 @@ long VolumeNumber(const std::string& text, uint32_t count, bool zeroAllowed) {
   return n;
 }
 
-int RunInit(const std::vector<std::string>& args, const CommonOptions&) {
+int RunInit(const std::vector<std::string>& args, const CommonOptions& options) {
   std::vector<std::string> p;
-  if (!Positional(args, p) || p.size() != 3) return Usage(kInitUsage);
+  if (!Positional(args, options, p) || p.size() != 3) return Usage(kInitUsage);
   // The label as the dialog takes it: at most ten characters, never a space
   // or a period (they cannot be typed into its field).
   const std::string& label = p[2];
@@ -72,9 +71,9 @@ int RunInit(const std::vector<std::string>& args, const CommonOptions&) {
   return 0;
 }
 
-int RunMount(const std::vector<std::string>& args, const CommonOptions&) {
+int RunMount(const std::vector<std::string>& args, const CommonOptions& options) {
   std::vector<std::string> p;
-  if (!Positional(args, p) || (p.size() != 1 && p.size() != 4)) return Usage(kMountUsage);
+  if (!Positional(args, options, p) || (p.size() != 1 && p.size() != 4)) return Usage(kMountUsage);
   const bool set = p.size() == 4;
   std::unique_ptr<Card> card = OpenCard(p[0], set);
   if (!card) return 1;

@@ -12,10 +12,10 @@
 namespace korvane::cli {
 namespace {
 
-int RunCopy(const std::vector<std::string>& given, const CommonOptions&) {
+int RunCopy(const std::vector<std::string>& given, const CommonOptions& options) {
   std::vector<std::string> args = given;
   CardCopyOptions cardOptions;
-  if (!TakeCardCopyOptions(args, cardOptions)) return 2;
+  if (!TakeCardCopyOptions(args, options, cardOptions)) return 2;
   if (args.size() < 2) {
     std::fprintf(stderr, "usage: korvane-cli copy SRC DEST [NAME...] [--volume N] [--auto]\n");
     return 2;

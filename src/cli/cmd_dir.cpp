@@ -12,6 +12,21 @@
 namespace korvane::cli {
 namespace {
 
+// How deep a row of a hard disk or card lies: the depth a hard-disk
+// directory-like row carries (partitions of a partition list are at 1), 0
+// for an image in a PC directory, 1 for a card's volumes. -1 for the rows
+// that have none.
+int RowDepth(const PaneState& pane, const CatalogEntry& row) {
+  const bool inHardDisk = pane.locationType == kLocHdImage || pane.locationType == kLocPtImage;
+  if (row.kind == kKindCardDrive || row.kind == kKindCardVolume) return 1;
+  if (inHardDisk && (row.kind == kKindSubdir || row.kind == kKindHdImg || row.kind == kKindPtImg))
+    return row.statusFlags;
+  if (pane.locationType == kLocPcDirectory &&
+      (row.kind == kKindHdImg || row.kind == kKindPtImg || row.kind == kKindCardImg))
+    return 0;
+  return -1;
+}
+
 std::string RowJson(const PaneState& pane, const CatalogEntry& row) {
   JsonObject o;
   o.Add("pc_name", row.sourceName);
@@ -28,6 +43,7 @@ std::string RowJson(const PaneState& pane, const CatalogEntry& row) {
   o.Add("protected", !HasDiskSummaryKind(row.kind) && (row.statusFlags & 0x08) != 0);
   o.Add("header", pane.locationType == kLocPcDirectory ? HeaderKindName(row.headerKind) : "");
   o.Add("comment", row.comment);
+  if (const int depth = RowDepth(pane, row); depth >= 0) o.Add("depth", depth);
   if (HasDiskSummaryKind(row.kind)) {
     o.Add("total", row.disk.total);
     o.Add("free", row.disk.free);
@@ -40,15 +56,17 @@ std::string RowJson(const PaneState& pane, const CatalogEntry& row) {
   return o.Text();
 }
 
-int RunDir(const std::vector<std::string>& args, const CommonOptions&) {
+int RunDir(const std::vector<std::string>& args, const CommonOptions& options) {
   bool json = false;
+  bool unknownOption = false;
   std::vector<std::string> positional;
-  for (const std::string& a : args) {
-    if (a == "--json") json = true;
-    else positional.push_back(a);
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!options.IsOption(i, args[i])) positional.push_back(args[i]);
+    else if (args[i] == "--json") json = true;
+    else unknownOption = true;
   }
   const std::string location = positional.size() == 1 ? positional[0] : std::string();
-  if (location.empty()) {
+  if (location.empty() || unknownOption) {
     std::fprintf(stderr, "usage: korvane-cli dir [--json] LOCATION\n");
     return 2;
   }

@@ -12,11 +12,11 @@ namespace {
 
 constexpr char kUsage[] = "drives [--json]";
 
-int RunDrives(const std::vector<std::string>& args, const CommonOptions&) {
+int RunDrives(const std::vector<std::string>& args, const CommonOptions& options) {
   bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json") json = true;
-    else if (a != "--") return UsageError(Command{"drives", kUsage, "", nullptr});
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (options.IsOption(i, args[i]) && args[i] == "--json") json = true;
+    else return UsageError(Command{"drives", kUsage, "", nullptr});
   }
   const std::vector<RemovableDrive> drives = ListDrives(DriveWanted{});
   if (json) {

@@ -12,14 +12,16 @@
 namespace korvane::cli {
 namespace {
 
-int RunExport(const std::vector<std::string>& args, const CommonOptions&) {
+int RunExport(const std::vector<std::string>& args, const CommonOptions& options) {
   bool tifiles = false;
+  bool unknownOption = false;
   std::vector<std::string> positional;
-  for (const std::string& a : args) {
-    if (a == "--tifiles") tifiles = true;
-    else positional.push_back(a);
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!options.IsOption(i, args[i])) positional.push_back(args[i]);
+    else if (args[i] == "--tifiles") tifiles = true;
+    else unknownOption = true;
   }
-  if (positional.size() != 3) {
+  if (positional.size() != 3 || unknownOption) {
     std::fprintf(stderr, "usage: korvane-cli export LOCATION NAME PCFILE [--tifiles]\n");
     return 2;
   }

@@ -15,15 +15,16 @@ int Usage() {
   return 2;
 }
 
-int RunMkdsk(const std::vector<std::string>& args, const CommonOptions&) {
+int RunMkdsk(const std::vector<std::string>& args, const CommonOptions& options) {
   const ImageChoice* choice = &ImageChoices()[kDefaultImageChoice];
   std::vector<std::string> positional;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] != "--geometry") {
+    if (!options.IsOption(i, args[i])) {
       positional.push_back(args[i]);
       continue;
     }
-    if (++i == args.size()) return Usage();
+    if (args[i] != "--geometry" || !options.HasValue(i, args.size())) return Usage();
+    ++i;
     choice = nullptr;
     for (const ImageChoice& c : ImageChoices())
       if (args[i] == c.cliName) choice = &c;

@@ -44,7 +44,7 @@ bool RecordLengthFromText(const std::string& text, int& length) {
   return true;
 }
 
-int RunPc2Ti(const std::vector<std::string>& args, const CommonOptions&) {
+int RunPc2Ti(const std::vector<std::string>& args, const CommonOptions& options) {
   static const Command usage{"pc2ti", kUsage, "", nullptr};
   std::vector<std::string> positional;
   std::string name, typeText, reclenText, methodText;
@@ -52,16 +52,16 @@ int RunPc2Ti(const std::vector<std::string>& args, const CommonOptions&) {
   std::array<std::string, 3> words;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool value = i + 1 < args.size();
-    if (a == "--name" && value) name = args[++i], hasName = true;
+    const bool value = options.HasValue(i, args.size());
+    if (!options.IsOption(i, a)) positional.push_back(a);
+    else if (a == "--name" && value) name = args[++i], hasName = true;
     else if (a == "--type" && value) typeText = args[++i], hasType = true;
     else if (a == "--reclen" && value) reclenText = args[++i], hasReclen = true;
     else if (a == "--method" && value) methodText = args[++i], hasMethod = true;
-    else if (a == "--header" && i + 3 < args.size()) {
+    else if (a == "--header" && i + 3 < args.size() && i + 3 < options.operandsFrom) {
       for (std::string& w : words) w = args[++i];
       hasHeader = true;
-    } else if (a.rfind("--", 0) == 0) return UsageError(usage);
-    else positional.push_back(a);
+    } else return UsageError(usage);
   }
   if (positional.size() != 3) return UsageError(usage);
 

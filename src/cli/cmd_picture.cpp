@@ -22,16 +22,17 @@ int Usage() {
   return 2;
 }
 
-int RunPicture(const std::vector<std::string>& args, const CommonOptions&) {
+int RunPicture(const std::vector<std::string>& args, const CommonOptions& options) {
   std::string mode, out;
   bool title = false;
   std::vector<std::string> positional;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--mode" && i + 1 < args.size()) mode = args[++i];
-    else if ((args[i] == "--png" || args[i] == "--out") && i + 1 < args.size()) out = args[++i];
+    const bool value = options.HasValue(i, args.size());
+    if (!options.IsOption(i, args[i])) positional.push_back(args[i]);
+    else if (args[i] == "--mode" && value) mode = args[++i];
+    else if ((args[i] == "--png" || args[i] == "--out") && value) out = args[++i];
     else if (args[i] == "--title") title = true;
-    else if (args[i].rfind("--", 0) == 0) return Usage();
-    else positional.push_back(args[i]);
+    else return Usage();
   }
   if (positional.size() != 2 || out.empty()) return Usage();
   int pictureMode = 0;

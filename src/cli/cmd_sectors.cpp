@@ -33,14 +33,15 @@ bool ParseNumber(const std::string& text, uint32_t& value) {
   return true;
 }
 
-int RunSectors(const std::vector<std::string>& args, const CommonOptions&) {
+int RunSectors(const std::vector<std::string>& args, const CommonOptions& options) {
   bool crlf = false, title = false;
   std::vector<std::string> positional;
-  for (const std::string& a : args) {
-    if (a == "--crlf") crlf = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (!options.IsOption(i, a)) positional.push_back(a);
+    else if (a == "--crlf") crlf = true;
     else if (a == "--title") title = true;
-    else if (a.rfind("--", 0) == 0) return Usage();
-    else positional.push_back(a);
+    else return Usage();
   }
   uint32_t first = 0, count = 0;
   if (positional.size() != 3 || !ParseNumber(positional[1], first) || !ParseNumber(positional[2], count))

@@ -94,22 +94,19 @@ bool PartitionBase(const std::string& image, uint32_t n, uint64_t& base) {
   return true;
 }
 
-int RunStructure(const std::vector<std::string>& args, const CommonOptions&) {
+int RunStructure(const std::vector<std::string>& args, const CommonOptions& options) {
   std::vector<std::string> positional;
   uint32_t volume = 0, partition = 0;
-  bool options = true;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (options && a == "--") {
-      options = false;
-    } else if (options && (a == "--volume" || a == "--partition")) {
-      if (i + 1 >= args.size()) return Usage();
+    if (!options.IsOption(i, a)) {
+      positional.push_back(a);
+    } else if (a == "--volume" || a == "--partition") {
+      if (!options.HasValue(i, args.size())) return Usage();
       uint32_t& value = a == "--volume" ? volume : partition;
       if (!ParseNumber(args[++i], value) || value == 0) return Usage();
-    } else if (options && a.rfind("--", 0) == 0) {
-      return Usage();
     } else {
-      positional.push_back(a);
+      return Usage();
     }
   }
   if (positional.size() < 2 || positional.size() > 3) return Usage();

@@ -30,23 +30,24 @@ int MethodFromText(const std::string& text) {
   return -1;
 }
 
-int RunTi2Pc(const std::vector<std::string>& args, const CommonOptions&) {
+int RunTi2Pc(const std::vector<std::string>& args, const CommonOptions& options) {
   static const Command usage{"ti2pc", kUsage, "", nullptr};
   std::vector<std::string> positional;
   std::string name;
   bool hasName = false;
   int method = -1;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--name" && i + 1 < args.size()) {
+    const bool value = options.HasValue(i, args.size());
+    if (!options.IsOption(i, args[i])) {
+      positional.push_back(args[i]);
+    } else if (args[i] == "--name" && value) {
       name = args[++i];
       hasName = true;
-    } else if (args[i] == "--method" && i + 1 < args.size()) {
+    } else if (args[i] == "--method" && value) {
       method = MethodFromText(args[++i]);
       if (method < 0) return UsageError(usage);
-    } else if (args[i].rfind("--", 0) == 0) {
-      return UsageError(usage);
     } else {
-      positional.push_back(args[i]);
+      return UsageError(usage);
     }
   }
   if (positional.size() != 3) return UsageError(usage);

@@ -20,17 +20,18 @@ int Usage() {
   return 2;
 }
 
-int RunView(const std::vector<std::string>& args, const CommonOptions&) {
+int RunView(const std::vector<std::string>& args, const CommonOptions& options) {
   int mode = kViewDefault;
   bool crlf = false, title = false;
   std::vector<std::string> positional;
-  for (const std::string& a : args) {
-    if (a == "--hex") mode = kViewHex;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (!options.IsOption(i, a)) positional.push_back(a);
+    else if (a == "--hex") mode = kViewHex;
     else if (a == "--forth") mode = kViewForth;
     else if (a == "--crlf") crlf = true;
     else if (a == "--title") title = true;
-    else if (a.rfind("--", 0) == 0) return Usage();
-    else positional.push_back(a);
+    else return Usage();
   }
   if (positional.size() != 2) return Usage();
   SetLastErrorCode(0);

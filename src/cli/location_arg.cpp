@@ -8,6 +8,8 @@
 #include "catalog/location.h"
 #include "catalog/sort.h"
 #include "cli/drive_arg.h"
+#include "harddisk/cf7_copy.h"
+#include "harddisk/hd_rows.h"
 #include "platform/pc_file.h"
 #include "platform/reporter.h"
 
@@ -51,6 +53,37 @@ bool ReadOrSay(PaneState& pane, const std::string& shown) {
   return ok;
 }
 
+bool IsVolumeList(const PaneState& pane) {
+  return pane.locationType == kLocCardDrive || pane.locationType == kLocCardImage;
+}
+
+// The number N of a "#N" name (decimal, from 1), or 0.
+uint32_t RowNumber(const std::string& name) {
+  if (name.size() < 2 || name.size() > 11 || name[0] != '#') return 0;
+  uint64_t n = 0;
+  for (size_t i = 1; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    n = n * 10 + static_cast<uint64_t>(name[i] - '0');
+  }
+  return n <= UINT32_MAX ? static_cast<uint32_t>(n) : 0;
+}
+
+// Partition N of a partition list (its place in the image's table, not in
+// the list: a partition without a volume has no row) or volume N of a
+// card's volume list.
+int FindNumberedRow(const PaneState& pane, uint32_t number) {
+  const bool partitions = pane.locationType == kLocPtImage;
+  if (number == 0 || (!partitions && !IsVolumeList(pane))) return -1;
+  for (int i = 0; i < pane.RowCount(); ++i) {
+    const CatalogEntry& row = pane.rows[static_cast<size_t>(i)];
+    if (partitions && row.kind == kKindHdImg &&
+        HardDiskPartitionNumber(pane.locationPath, row) == static_cast<int>(number))
+      return i;
+    if (!partitions && row.kind != kKindUprdir && VolumeOfRow(row) == number) return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int FindRow(const PaneState& pane, const std::string& name) {
@@ -61,6 +94,12 @@ int FindRow(const PaneState& pane, const std::string& name) {
     const std::string candidate = byPcName ? row.sourceName : TrimTiName(row.tiName);
     if (byPcName ? candidate == name : strcasecmp(candidate.c_str(), name.c_str()) == 0) return i;
   }
+  if (IsVolumeList(pane))
+    for (int i = 0; i < pane.RowCount(); ++i) {
+      const CatalogEntry& row = pane.rows[static_cast<size_t>(i)];
+      if (row.kind != kKindUprdir && strcasecmp(row.sourceName.c_str(), name.c_str()) == 0) return i;
+    }
+  if (const int numbered = FindNumberedRow(pane, RowNumber(name)); numbered >= 0) return numbered;
   // A PC name given in another case still finds its row.
   if (pane.locationType == kLocPcDirectory)
     for (int i = 0; i < pane.RowCount(); ++i)

@@ -13,8 +13,11 @@ namespace korvane::cli {
 // Opens LOCATION in a fresh pane. Reports what went wrong and returns false.
 bool OpenLocation(const std::string& location, PaneState& pane);
 
-// The index of the row called `name` (TI name ignoring case and trailing
-// spaces; the PC name for rows of a PC directory), or -1.
+// The index of the row called `name`, or -1: the TI name ignoring case and
+// trailing spaces (the PC name for rows of a PC directory); on a card's
+// volume list also the source name ("VOL #003"); and "#N" for partition N
+// of a partition list or volume N of a volume list, when no row carries
+// that name itself.
 int FindRow(const PaneState& pane, const std::string& name);
 
 // FindRow, printing "no row <name> in <location>" to stderr when there is none.

@@ -45,7 +45,7 @@ class CliReporter : public Reporter {
 void PrintHelp() {
   std::printf(
       "korvane-cli: TI-99/4A files on the PC, from the command line.\n\n"
-      "usage: korvane-cli COMMAND [ARGS...] [--yes|--no|--all]\n\n"
+      "usage: korvane-cli COMMAND [ARGS...] [--yes|--no|--all] [--] [NAMES...]\n\n"
       "LOCATION is a PC path, optionally followed by '::' and row names separated\n"
       "by '/', entered one after another as Enter would (games.dsk::UTIL).\n\n"
       "Commands:\n");
@@ -56,7 +56,9 @@ void PrintHelp() {
       "\nOptions for every command:\n"
       "  --yes   answer Yes to questions (overwrite one file at a time)\n"
       "  --all   answer All to overwrite questions\n"
-      "  --no    answer No (the default: nothing is overwritten)\n");
+      "  --no    answer No (the default: nothing is overwritten)\n"
+      "  --      end of the options: what follows is a location, name or path even\n"
+      "          when it begins with '-' (TI names such as ------)\n");
 }
 
 }  // namespace
@@ -71,12 +73,13 @@ int main(int argc, char** argv) {
   }
   CommonOptions options;
   std::vector<std::string> rest;
-  // "--" ends the options: what follows, "--" included, goes to the command
-  // as it is (a command that takes file names then reads no more options).
+  // The first "--" ends the options, for every command alike: it is taken
+  // out, and the command learns where it stood, so that what follows (a
+  // second "--" included) is never read as an option.
   bool optionsEnded = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (optionsEnded) rest.push_back(args[i]);
-    else if (args[i] == "--") optionsEnded = true, rest.push_back(args[i]);
+    else if (args[i] == "--") optionsEnded = true, options.operandsFrom = rest.size();
     else if (args[i] == "--yes") options.yes = true, options.no = false;
     else if (args[i] == "--no") options.no = true, options.yes = options.all = false;
     else if (args[i] == "--all") options.all = true, options.no = false;

@@ -93,8 +93,8 @@ std::optional<Information> InformationForCursor(const PaneState& pane) {
   switch (row.kind) {
     case kKindDsk: case kKindPc99Sd: case kKindPc99Dd: case kKindCardDrive: case kKindCardVolume:
       return DiskInformation(row);
-    case kKindPtImg: case kKindHdImg:
-      return std::nullopt;
+    case kKindPtImg: case kKindHdImg: case kKindCardImg:
+      return std::nullopt;  // Image Information (viewers/image_information.h)
     default:
       return FileInformation(row, pane.locationType);
   }

@@ -28,8 +28,8 @@ Information DiskInformation(const CatalogEntry& row);
 Information FileInformation(const CatalogEntry& row, LocationType locationType);
 
 // The dialog F2 opens for the pane's cursor row; none without a cursor row,
-// and none for hard-disk image rows, whose dialog lists the partitions read
-// from the image itself.
+// and none for hard-disk and card image rows, whose Image Information is
+// read from the image itself.
 std::optional<Information> InformationForCursor(const PaneState& pane);
 
 }  // namespace korvane
