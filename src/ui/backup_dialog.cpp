@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "fileops/file_commands.h"
 #include "platform/ini_file.h"
 #include "platform/settings.h"
 #include "ui/gui_reporter.h"
@@ -130,6 +131,7 @@ void BackupDialog::Browse() {
   const QString file = dialog.selectedFiles().front();
   Remember(choice.key, file);
   name_->setText(file);
+  confirmed_ = file;  // the save dialog asked before replacing it
 }
 
 void BackupDialog::Start() {
@@ -146,6 +148,11 @@ void BackupDialog::Start() {
   }
   const RemovableDrive chosen = *drive;
   const std::string path = name_->text().toStdString();
+  // A name typed over an existing file is confirmed as the save dialog
+  // confirms a chosen one: a backup replaces the file whole.
+  if (backup && name_->text() != confirmed_ && QFileInfo::exists(name_->text()) &&
+      CurrentReporter().Ask(kOverwriteCaption, OverwriteText("file", path), Buttons::YesNo) != Answer::Yes)
+    return;
   for (QWidget* w : std::initializer_list<QWidget*>{action_, browse_, drives_, name_}) w->setEnabled(false);
   const DriveEnvironment env = env_;
   worker_.Run([this, &chosen, &path, &env, backup](Progress& progress) {

@@ -82,6 +82,7 @@ class BackupDialog : public QDialog {
   QProgressBar* bar_;
   QLabel* text_;
   QPushButton* action_;
+  QString confirmed_;  // a name the save dialog already asked about
   WorkerRun worker_;
   BackupResult result_ = BackupResult::Failed;
 };
