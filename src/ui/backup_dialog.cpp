@@ -41,6 +41,8 @@ BackupDialog::BackupDialog(QWidget* parent, BackupDirection direction, std::vect
   // Fixed-width labels line the sizes and names up in columns.
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   drives_->setFont(fixed);
+  // Wide enough for the longest label even while none is chosen.
+  drives_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   for (const RemovableDrive& d : list_)
     drives_->addItem(QString::fromStdString(backup ? BackupLabel(d) : RestoreLabel(d)));
   drives_->setCurrentIndex(list_.size() == 1 ? 0 : -1);

@@ -19,6 +19,8 @@ CardReaderDialog::CardReaderDialog(QWidget* parent, std::vector<RemovableDrive> 
     : RunDialog(parent, "OK"), list_(std::move(drives)), drives_(new QComboBox(this)) {
   setWindowTitle("Read Cf7a+ card");
   drives_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // Wide enough for the longest label even while none is chosen.
+  drives_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   for (const RemovableDrive& d : list_) drives_->addItem(QString::fromStdString(CardReaderLabel(d)));
   drives_->setCurrentIndex(list_.size() == 1 ? 0 : -1);
   auto* layout = new QVBoxLayout(this);
