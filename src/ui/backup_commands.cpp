@@ -9,16 +9,17 @@
 namespace korvane::ui {
 namespace {
 
-void RunBackupDialog(QWidget* window, BackupDirection direction, uint32_t driveLetters,
+// True when a backup or restore ran (however it ended).
+bool RunBackupDialog(QWidget* window, BackupDirection direction, uint32_t driveLetters,
                      const std::string& settingsPath) {
   const DriveEnvironment env = DriveEnvironment::FromProcess();
   std::vector<RemovableDrive> drives = EnumerateRemovableDrives(env, driveLetters, DriveWanted{}, IdentifyHardDisk);
   if (drives.empty()) {
     AskWithWarning("Korvane", "No physical drive with a SCSI, IDE, WDS or CF7A+ image found.", Buttons::Ok);
-    return;
+    return false;
   }
   BackupDialog dialog(window, direction, std::move(drives), env, settingsPath);
-  dialog.exec();
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace
@@ -27,12 +28,12 @@ void Commands::Backup() {
   if (busy_) return;
   busy_ = true;
   emit busyChanged(true);
-  RunBackupDialog(window_, BackupDirection::Backup, settings_.driveLetters, settingsPath_);
+  const bool ran = RunBackupDialog(window_, BackupDirection::Backup, settings_.driveLetters, settingsPath_);
   busy_ = false;
   emit busyChanged(false);
   // A new image in a directory that a pane shows appears there.
   for (PaneModel& pane : panes_)
-    if (pane.hasRows && pane.state.locationType == kLocPcDirectory) Refresh(pane.state);
+    if (ran && pane.hasRows && pane.state.locationType == kLocPcDirectory) Refresh(pane.state);
   emit panesChanged();
 }
 
@@ -40,12 +41,12 @@ void Commands::Restore() {
   if (busy_) return;
   busy_ = true;
   emit busyChanged(true);
-  RunBackupDialog(window_, BackupDirection::Restore, settings_.driveLetters, settingsPath_);
+  const bool ran = RunBackupDialog(window_, BackupDirection::Restore, settings_.driveLetters, settingsPath_);
   busy_ = false;
   emit busyChanged(false);
   // A card pane shows what is on the card now.
   for (PaneModel& pane : panes_)
-    if (pane.hasRows && pane.state.locationType == kLocCardDrive) RereadCardDrive(pane);
+    if (ran && pane.hasRows && pane.state.locationType == kLocCardDrive) RereadCardDrive(pane);
   emit panesChanged();
 }
 

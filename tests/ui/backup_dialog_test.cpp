@@ -108,6 +108,11 @@ class BackupDialogTest : public QObject {
     QCOMPARE(reporter_->questions[1].text, std::string("Select a filename for the image to save."));
     QVERIFY(reporter_->errors.empty());
     QCOMPARE(test::ReadFile(image), test::CardImageFile("MY CARD", TwoVolumes()));
+    // The pane showing the folder lists the new image.
+    bool listed = false;
+    for (const CatalogEntry& r : w->Cmds().Pane(kLeft).state.rows)
+      listed = listed || (r.sourceName == "my card.cf7" && r.kind == kKindCardImg);
+    QVERIFY(listed);
 
     // Restored onto the third drive: the card's sectors, mount record
     // included; the rest of the larger drive is untouched.
