@@ -12,7 +12,10 @@
 
 #include <memory>
 
+#include <fmt/printf.h>
+
 #include "catalog/errors.h"
+#include "catalog/header.h"
 #include "catalog/listing.h"
 #include "catalog/location.h"
 #include "catalog/sort.h"
@@ -222,10 +225,16 @@ void Commands::CopyCardVolumesOut() {
     RunLong([this, &volumes, &progress] {
       const DriveEnvironment env = DriveEnvironment::FromProcess();
       std::unique_ptr<Card> card = OpenPaneCard(env, settings_.driveLetters, Active().state, false);
-      if (card) {
-        CopyBatch batch;
-        CopyVolumesOut(*card, volumes, PaneDirectory(Other().state), progress,
+      CopyBatch batch;
+      // One volume at a time, so that the text names the volume in hand.
+      for (size_t i = 0; card && i < volumes.size(); ++i) {
+        progress.SetText(fmt::sprintf("Copy %s <%s> to", "DSK image", SafePcName(volumes[i].tiName)));
+        SetLastErrorCode(0);
+        CopyVolumesOut(*card, {volumes[i]}, PaneDirectory(Other().state), progress,
                        [&batch](const std::string& name) { return batch.Ask("DSK image", name); });
+        // A reported error, Cancel in the overwrite question or the Cancel
+        // button stops the volumes that are left.
+        if (LastErrorCode() != 0 || batch.cancelled || progress.Cancelled()) break;
       }
       for (CatalogEntry& row : Active().state.rows) row.marked = false;
       Refresh(Other().state);

@@ -291,6 +291,24 @@ class CardDialogsTest : public QObject {
     QCOMPARE(out, games);
     QVERIFY(Row(*w, kLeft, "GAMES.dsk") != nullptr);
     QCOMPARE(test::ImgtoolDifferences(dir_->path() + "/GAMES.dsk", test::FilesOnImage(out)), std::vector<std::string>{});
+
+    // Both volumes marked, "No" for the existing GAMES.dsk: it is skipped
+    // and the next volume still goes out.
+    reporter_->questions.clear();
+    reporter_->answers = {Answer::No};
+    for (CatalogEntry& r : Pane(*w, kRight).rows) r.marked = r.kind == kKindCardVolume;
+    WhenUp<OperationDialog>([](OperationDialog* d) { test::Press(d, "Copy"); });
+    QTest::keyClick(w.get(), Qt::Key_F5);
+    QCOMPARE(reporter_->questions.size(), size_t{1});
+    QCOMPARE(test::ReadFile(dir_->path() + "/GAMES.dsk"), games);
+    // That volume's VIB marks its sectors past 720 as used, so it cannot
+    // shrink: all 1600 sectors go out, the data as it was.
+    const Bytes one = test::ReadFile(dir_->path() + "/CARDONE.dsk");
+    QCOMPARE(one.size(), size_t{1600 * 256});
+    QCOMPARE(Slice(one, 256, 719 * 256), Slice(TwoVolumes().volumes[0], 256, 719 * 256));
+    QCOMPARE(test::ReadFileThroughChain(one, "README"), test::ReadFileThroughChain(TwoVolumes().volumes[0], "README"));
+    for (const CatalogEntry& r : Pane(*w, kRight).rows) QVERIFY(!r.marked);
+    QVERIFY(reporter_->errors.empty());
   }
 
   void autoCopyFillsTheCardThenSaysItIsFullAndWaits() {
