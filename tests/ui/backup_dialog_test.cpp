@@ -77,7 +77,8 @@ class BackupDialogTest : public QObject {
     const test::HdImage hd = test::HardDiskBuilder("HARDONE", 400, 2).Build();
     test::DriveStandIns drives(*dir_, {{"card.raw", source},
                                        {"hd.raw", hd.bytes},
-                                       {"target.raw", Bytes(source.size() + 512 * 40, 0x11)}});
+                                       {"target.raw", Bytes(source.size() + 512 * 40, 0x11)},
+                                       {"small.raw", Bytes(source.size() - 512, 0x33)}});
     auto w = Open();
     const std::string image = dir_->path() + "/my card.cf7";
     QStringList labels;
@@ -99,7 +100,7 @@ class BackupDialogTest : public QObject {
     w->Actions(kCmdBackupDrive).front()->trigger();
     QCOMPARE(title, QString("Backup Scsi / Ide / Wds or Cf7a+ disk image"));
     QCOMPARE(action, QString("Save disk image"));
-    QCOMPARE(labels.size(), 3);
+    QCOMPARE(labels.size(), 4);
     QCOMPARE(labels[0], QString("A: CF7A+     [1Mb] [CARDONE   ]"));
     QCOMPARE(labels[1], QString("B: DSKIMG [0Mb] [HARDONE   ]"));
     QCOMPARE(clearedTo, QString());
@@ -137,6 +138,18 @@ class BackupDialogTest : public QObject {
     const Bytes compact = test::CompactRawCard(restored);
     QVERIFY(std::equal(sectors.begin(), sectors.end(), compact.begin()));
     QCOMPARE(restored[source.size()], uint8_t{0x11});
+
+    // A drive too small for the image: the message comes from the copy's
+    // thread to the window, and nothing is written.
+    WhenUp<BackupDialog>([&](BackupDialog* d) {
+      d->Drives()->setCurrentIndex(3);
+      d->ImageName()->setText(QString::fromStdString(image));
+      test::Press(d, "Restore disk image");
+    });
+    w->Actions(kCmdRestoreDrive).front()->trigger();
+    QCOMPARE(reporter_->errors.size(), size_t{1});
+    QVERIFY2(reporter_->errors[0].find("Not enough capacity on TI disk <E:>") == 0, reporter_->errors[0].c_str());
+    QCOMPARE(test::ReadFile(drives.paths[3]), Bytes(source.size() - 512, 0x33));
   }
 
   void hardDiskBackupCopiesTheFormattedSize() {
