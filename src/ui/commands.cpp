@@ -174,7 +174,9 @@ void Commands::F3Opposite() {
 void Commands::Reread() {
   if (!Active().hasRows) return;
   RunLong([this] {
-    Refresh(Active().state);
+    // A card in a drive is read again from the drive.
+    if (Active().state.locationType == kLocCardDrive) RereadCardDrive(Active());
+    else Refresh(Active().state);
     AfterOpen(Active());
   });
 }

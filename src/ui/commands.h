@@ -136,6 +136,16 @@ class Commands : public QObject {
   // cursor row's image (floppy, hard disk, partitioned disk, card image) in
   // a PC directory.
   void ShowStructure();
+  // The CF7A+ card commands (card_commands.cpp): a card in a removable drive
+  // read into the active pane, a volume initialized, the DSK1-DSK3 mount
+  // record set.
+  void ReadCardDrive();
+  void InitCardVolume();
+  void MountCardVolumes();
+  // A whole removable drive saved into an image file, or an image written
+  // back onto a drive (backup_commands.cpp).
+  void Backup();
+  void Restore();
 
  signals:
   void panesChanged();
@@ -163,6 +173,12 @@ class Commands : public QObject {
   // dialog into the scratch file; `converted` gets the new file's
   // attributes. Cancel in the dialog skips the file; a failure stops the copy.
   DosConversion ConvertDosRow(const CatalogEntry& dosRow, CatalogEntry& converted);
+  // F5 when either pane is a card's volume list: volumes out as ".dsk"
+  // images, or images onto volumes.
+  void CopyCardVolumesOut();
+  void CopyImagesOntoCard();
+  // Reads a card drive pane's volume list again (Ctrl+R, after a copy).
+  bool RereadCardDrive(PaneModel& pane);
 
   Settings& settings_;
   QWidget* window_;

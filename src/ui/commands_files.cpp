@@ -23,6 +23,18 @@ bool NameGiven(OperationDialog& dialog, const char* message) {
 void Commands::Copy() {
   if (busy_ || !Active().hasRows || !Other().hasRows) return;
   if (!CheckCopy(Active().state, Other().state)) return;
+  // A card's volume list gives and takes whole disk images.
+  const auto isCardList = [](const PaneState& p) {
+    return p.locationType == kLocCardDrive || p.locationType == kLocCardImage;
+  };
+  if (isCardList(Active().state)) {
+    CopyCardVolumesOut();
+    return;
+  }
+  if (isCardList(Other().state)) {
+    CopyImagesOntoCard();
+    return;
+  }
   OperationDialog::Options o;
   o.title = "Copy file(s)";
   o.text = QString::fromStdString(CopyText(Active().state, Other().state));

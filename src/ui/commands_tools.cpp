@@ -6,11 +6,9 @@
 // refused while another long command runs.
 #include <algorithm>
 
-#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "archive/arc_commands.h"
@@ -20,6 +18,7 @@
 #include "fileops/header_convert.h"
 #include "ui/commands.h"
 #include "ui/operation_dialog.h"
+#include "ui/card_format_dialog.h"
 #include "ui/tool_dialog.h"
 
 namespace korvane::ui {
@@ -47,35 +46,10 @@ void Commands::Attributes() {
 void Commands::CreateDskImage() {
   if (busy_ || !Active().hasRows) return;
   if (Active().state.locationType != kLocPcDirectory) return;
-  ToolDialog dialog(window_, "Create new DSK image", {}, "Create");
-  dialog.Controls()->addWidget(new QLabel("Volume label", &dialog));
-  auto* label = new QLineEdit(&dialog);
-  dialog.Controls()->addWidget(label);
-  // The label keeps what the engine takes: no spaces or dots, ten characters.
-  QObject::connect(label, &QLineEdit::textEdited, label, [label](const QString& text) {
-    const QString kept = QString::fromStdString(FilterVolumeLabel(text.toStdString()));
-    if (kept == text) return;
-    const int cursor = label->cursorPosition() - static_cast<int>(text.size() - kept.size());
-    label->setText(kept);
-    label->setCursorPosition(std::max(0, cursor));
-  });
-  auto* group = new QButtonGroup(&dialog);
-  const std::vector<ImageChoice>& choices = ImageChoices();
-  for (size_t i = 0; i < choices.size(); ++i) {
-    auto* button = new QRadioButton(choices[i].text, &dialog);
-    button->setChecked(i == kDefaultImageChoice);
-    group->addButton(button, static_cast<int>(i));
-    dialog.Controls()->addWidget(button);
-  }
-  dialog.SetCheck([&dialog, label] {
-    if (!label->text().isEmpty()) return true;
-    QMessageBox::critical(&dialog, "Korvane", "Please enter a volumelabel");
-    label->setFocus();
-    return false;
-  });
-  dialog.SetEngine([this, label, group, &choices](Progress& progress) {
-    const std::string name = label->text().toStdString();
-    const NewImageGeometry geometry = choices[static_cast<size_t>(std::max(0, group->checkedId()))].geometry;
+  FormatDialog dialog(window_, "Create new DSK image", "Create");
+  dialog.SetEngine([this, &dialog](Progress& progress) {
+    const std::string name = dialog.Label()->text().toStdString();
+    const NewImageGeometry geometry = dialog.Geometry();
     RunLong([this, &progress, &name, &geometry] {
       CreateImage(Active().state, name, geometry, progress);
       AfterOpen(Active());

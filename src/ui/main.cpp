@@ -20,6 +20,7 @@
 #include "ui/gui_reporter.h"
 #include "ui/main_window.h"
 #include "ui/viewer_print.h"
+#include "ui/card_screenshot.h"
 #include "ui/viewer_screenshots.h"
 
 using namespace korvane;
@@ -102,6 +103,7 @@ int main(int argc, char** argv) {
       QTimer::singleShot(2500, &window, [&window, &settings, path] {
         window.grab().save(path);
         TakeViewerScreenshots(window, settings);
+        TakeCardScreenshot(window);
         window.close();
       });
     }

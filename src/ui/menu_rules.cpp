@@ -144,7 +144,8 @@ bool CommandBuilt(int id) {
     case kCmdTiToPc: case kCmdPcToTi:
     case kCmdViewFile: case kCmdViewForth: case kCmdViewHex: case kCmdViewMyart256: case kCmdViewMyart512:
     case kCmdViewPicture: case kCmdViewCharset: case kCmdFeedFileList: case kCmdPc99Layout: case kCmdInfo:
-    case kCmdShowStructure:
+    case kCmdShowStructure: case kCmdReadCardDrive: case kCmdInitCardVolume: case kCmdMountCardVolumes:
+    case kCmdBackupDrive: case kCmdRestoreDrive:
       return true;
     default:
       return id >= kCmdRecent1 && id <= kCmdRecent5;

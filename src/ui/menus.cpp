@@ -57,6 +57,11 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdTiToPc: connect(action, &QAction::triggered, c, &Commands::ConvertKey); break;
     case kCmdPcToTi: connect(action, &QAction::triggered, c, &Commands::ConvertKey); break;
     case kCmdShowStructure: connect(action, &QAction::triggered, c, &Commands::ShowStructure); break;
+    case kCmdReadCardDrive: connect(action, &QAction::triggered, c, &Commands::ReadCardDrive); break;
+    case kCmdInitCardVolume: connect(action, &QAction::triggered, c, &Commands::InitCardVolume); break;
+    case kCmdMountCardVolumes: connect(action, &QAction::triggered, c, &Commands::MountCardVolumes); break;
+    case kCmdBackupDrive: connect(action, &QAction::triggered, c, &Commands::Backup); break;
+    case kCmdRestoreDrive: connect(action, &QAction::triggered, c, &Commands::Restore); break;
     case kCmdOptions: connect(action, &QAction::triggered, this, &MainWindow::OnOptions); break;
     case kCmdHelp: connect(action, &QAction::triggered, this, &MainWindow::OnHelp); break;
     case kCmdAbout: connect(action, &QAction::triggered, this, &MainWindow::OnAbout); break;

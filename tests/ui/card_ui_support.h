@@ -1,0 +1,63 @@
+// What the card and drive dialog tests share: files standing in for
+// removable drives (KORVANE_DRIVES), and answering a modal dialog once it is
+// really up.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/disk_builder.h"
+
+namespace korvane::test {
+
+// Files in `dir` that stand in for drives A:, B:, D: ... (C: is never
+// given out) while the object lives.
+struct DriveStandIns {
+  std::vector<std::string> paths;
+  DriveStandIns(const TempDir& dir, const std::vector<std::pair<std::string, Bytes>>& files) {
+    std::string list;
+    for (const auto& [name, bytes] : files) {
+      paths.push_back(dir.Write(name, bytes));
+      list += (list.empty() ? "" : ":") + paths.back();
+    }
+    ::setenv("KORVANE_DRIVES", list.c_str(), 1);
+  }
+  ~DriveStandIns() { ::unsetenv("KORVANE_DRIVES"); }
+};
+
+// Calls `answer` with the active modal dialog of type T as soon as one is
+// up (polled every 20 ms, for at most 10 s). Set it up before the command
+// that opens the dialog.
+template <typename T>
+void WhenUp(std::function<void(T*)> answer) {
+  auto* timer = new QTimer;
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer, answer, clock] {
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (!dialog && clock->elapsed() < 10000) return;
+    timer->stop();
+    timer->deleteLater();
+    if (dialog) answer(dialog);
+  });
+  timer->start();
+}
+
+inline void Press(QWidget* dialog, const QString& text) {
+  for (QPushButton* b : dialog->findChildren<QPushButton*>())
+    if (b->text() == text) {
+      b->click();
+      return;
+    }
+}
+
+}  // namespace korvane::test
