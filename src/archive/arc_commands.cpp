@@ -9,7 +9,7 @@
 #include "archive/arc_pane.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/export.h"
 #include "fileops/file_commands.h"
 #include "fileops/pc_names.h"

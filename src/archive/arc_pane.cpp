@@ -4,7 +4,7 @@
 #include "archive/lzw_decoder.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/export.h"
 #include "fileops/pc_names.h"
 #include "platform/paths.h"

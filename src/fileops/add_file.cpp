@@ -3,7 +3,7 @@
 // directory, a file exported from another container, or the scratch file).
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/export.h"
 #include "fileops/file_commands.h"
 #include "fileops/row_source.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "catalog/location.h"  // PaneDirectory and RowPcPath
+#include "fileops/locations.h"  // PaneDirectory and RowPcPath
 #include "catalog/pane.h"
 
 namespace korvane {

@@ -8,7 +8,7 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/file_commands.h"  // the overwrite question and its caption
 #include "floppy/pc99.h"
 #include "floppy/v9t9.h"

@@ -3,7 +3,7 @@
 #include <fmt/printf.h>
 
 #include "catalog/errors.h"
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "floppy/pc99.h"
 
 namespace korvane {

@@ -2,7 +2,7 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "floppy/pc99.h"
 #include "floppy/v9t9.h"
 

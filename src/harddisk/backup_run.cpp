@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalog/errors.h"
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "harddisk/cf7_card.h"
 #include "platform/pc_file.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "catalog/sort.h"
 #include "harddisk/hd_rows.h"
 

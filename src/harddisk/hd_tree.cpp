@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 
 namespace korvane {
 

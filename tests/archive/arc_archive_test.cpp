@@ -4,7 +4,7 @@
 #include "archive/arc_extract.h"
 #include "archive/arc_pane.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/export.h"
 #include "fileops/file_commands.h"
 #include "platform/paths.h"

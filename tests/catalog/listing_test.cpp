@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "support/disk_builder.h"
 

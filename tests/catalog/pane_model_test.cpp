@@ -3,7 +3,7 @@
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"

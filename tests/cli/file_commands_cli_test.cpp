@@ -5,7 +5,7 @@
 #include <string>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "platform/pc_file.h"
 #include "support/cli_runner.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "floppy/floppy_lister.h"
 #include "platform/pc_file.h"

@@ -9,7 +9,7 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/export.h"
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/export.h"
 #include "floppy/pc99_convert.h"
 #include "floppy/pc99_layout.h"

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/pane.h"
 #include "fileops/file_commands.h"
 #include "platform/pc_file.h"

@@ -1,4 +1,4 @@
-#include "catalog/location.h"
+#include "fileops/locations.h"
 
 #include <dirent.h>
 #include <fcntl.h>
