@@ -120,16 +120,30 @@ bool EnterArchive(PaneState& pane, const CatalogEntry& row) {
   return CanOpenAsArchive(row) && OpenArchiveInPane(pane, row, true);
 }
 
+// The hard-disk and card readers name an image row of a PC directory by
+// the pane's location path and the row's PC name: the path must be the
+// directory the rows live in, not a location that ends in a name pattern.
+void ToListedDirectory(PaneState& pane) {
+  if (pane.locationType == kLocPcDirectory) pane.locationPath = PaneDirectory(pane);
+}
+
 // An image row of a PC directory opens the image; a partition or a
 // sub-directory is a row inside it.
 bool EnterHardDisk(PaneState& pane, const CatalogEntry& row) {
-  if (row.kind == kKindHdImg && pane.locationType != kLocPtImage) return EnterHardDiskImage(pane, row);
-  return EnterHardDiskRow(pane, row);
+  if (row.kind != kKindHdImg || pane.locationType == kLocPtImage) return EnterHardDiskRow(pane, row);
+  ToListedDirectory(pane);
+  return EnterHardDiskImage(pane, row);
 }
 
 bool EnterPartitionedDisk(PaneState& pane, const CatalogEntry& row) {
-  if (row.kind == kKindPtImg) return EnterHardDiskImage(pane, row);
-  return EnterHardDiskRow(pane, row);
+  if (row.kind != kKindPtImg) return EnterHardDiskRow(pane, row);
+  ToListedDirectory(pane);
+  return EnterHardDiskImage(pane, row);
+}
+
+bool EnterCardImageFile(PaneState& pane, const CatalogEntry& row) {
+  ToListedDirectory(pane);
+  return EnterCardImage(pane, row);
 }
 
 // ---- Sectors --------------------------------------------------------------------
@@ -215,7 +229,7 @@ const std::vector<ContainerKind>& ContainerKinds() {
        .rowKinds = {kKindCardImg, 0},
        .recognise = RecogniseCardImageFile,
        .opens = [](const CatalogEntry& r, LocationType) { return r.kind == kKindCardImg; },
-       .enter = EnterCardImage,
+       .enter = EnterCardImageFile,
        .refresh = RefreshCardImage,
        .information = RowInformation::File,
        .copiedAsFile = true,
