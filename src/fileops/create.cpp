@@ -5,9 +5,9 @@
 #include <cerrno>
 
 #include "catalog/errors.h"
-#include "fileops/locations.h"
 #include "fileops/container_kinds.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/pc_names.h"
 
 namespace korvane {

@@ -6,9 +6,9 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "fileops/locations.h"
 #include "fileops/container_kinds.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/row_source.h"
 #include "floppy/v9t9_write.h"
 #include "platform/pc_file.h"

@@ -3,8 +3,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "catalog/header.h"
 #include "catalog/catalog_paths.h"
+#include "catalog/header.h"
 
 namespace korvane {
 
