@@ -44,7 +44,8 @@ struct ContainerKind {
   LocationType location = kLocPcDirectory;  // what a pane inside it shows
   // Row kinds that stand for it in the list it is found in, and that rows
   // read from it carry as their container kind (0: none of its own; a
-  // sub-directory or an archive is a row of a shared kind).
+  // sub-directory or an archive is a row of a shared kind). Partitions are
+  // hard-disk rows (13), so rows read from them carry the hard-disk kind.
   std::array<uint16_t, 2> rowKinds = {0, 0};
 
   // Claims a PC file by its first 256 bytes and makes its row (the kind may
@@ -86,7 +87,7 @@ struct ContainerKind {
   ErrorCode copyRefusal = kErrCopyToArc;
 };
 
-// Every kind, in recognition order.
+// Every kind; those that recognise PC files in the order they are tried.
 const std::vector<ContainerKind>& ContainerKinds();
 
 // The kind a pane shows. A LocationType outside the table gives an entry
