@@ -12,7 +12,7 @@
 #include "archive/arc_directory.h"
 #include "archive/arc_extract.h"
 #include "archive/lzw_decoder.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "floppy/pc99_convert.h"
 #include "platform/pc_file.h"
 #include "support/arc_builder.h"

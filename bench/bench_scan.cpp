@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 
 namespace {

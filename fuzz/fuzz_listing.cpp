@@ -9,7 +9,7 @@
 
 #include "catalog/header.h"
 #include "catalog/listing.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "platform/reporter.h"
 
 namespace {

@@ -3,11 +3,8 @@
 #include <fmt/printf.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
-#include "catalog/errors.h"
-#include "catalog/location.h"
 #include "catalog/sort.h"
 
 namespace korvane {
@@ -238,55 +235,6 @@ void SwapPanes(PaneModel& active, PaneModel& other) {
   if (active.state.cursor >= active.state.RowCount()) active.state.cursor = 0;
   NotePainted(active);
   NotePainted(other);
-}
-
-namespace {
-
-// Reads the pane's location path, reporting a failure that the reader did
-// not report itself, once, with the system's text.
-bool ReadAndReport(PaneModel& m) {
-  constexpr int kNothingReported = -1;
-  SetLastErrorCode(kNothingReported);
-  errno = 0;
-  const bool ok = ReadLocation(m.state);
-  const int err = errno;
-  if (!ok && LastErrorCode() == kNothingReported) ReportSystemError(err, kErrReadDir, m.state.locationPath);
-  m.lastReadReported = LastErrorCode() != kNothingReported;
-  if (!m.lastReadReported) SetLastErrorCode(0);
-  m.hasRows = true;
-  SortRows(m.state.rows, m.state.sortKey);
-  return ok;
-}
-
-}  // namespace
-
-bool GotoRoot(PaneModel& m) {
-  PaneState fresh;
-  fresh.sortKey = m.state.sortKey;
-  fresh.rowsPerPage = m.state.rowsPerPage;
-  fresh.cursorHistory = m.state.cursorHistory;
-  fresh.topRow = m.state.topRow;
-  fresh.cursor = m.state.cursor;
-  fresh.locationPath = m.startPath;
-  m.state = std::move(fresh);
-  const bool ok = ReadAndReport(m);
-  if (ok) {
-    m.state.topRow = 0;
-    m.state.cursor = 0;
-  }
-  m.state.ClampCursor();
-  NotePainted(m);
-  return ok;
-}
-
-bool FirstRead(PaneModel& m) {
-  m.state.rows.clear();
-  const bool ok = ReadAndReport(m);
-  // A start location that cannot be read leaves the pane without a list:
-  // the commands that need rows stay off until a location has been read.
-  if (!ok && m.state.rows.empty()) m.hasRows = false;
-  NotePainted(m);
-  return ok;
 }
 
 std::string ColumnText(const PaneState& pane, const CatalogEntry& row, int column) {

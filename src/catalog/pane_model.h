@@ -86,13 +86,9 @@ void TakeOverPane(const PaneModel& from, PaneModel& to);
 // its cursor returns to 0 when it is past the rows.
 void SwapPanes(PaneModel& active, PaneModel& other);
 
-// Resets the navigation to the start path and reads it. Reports a failed
-// read once, naming the path. Returns whether the read succeeded.
-bool GotoRoot(PaneModel& m);
-// The first read of a pane: reads the location path, reporting a failure
-// once; the pane keeps what the reader added, and has no list at all when
-// the read failed before adding a row.
-bool FirstRead(PaneModel& m);
+// Going to the start path and the first read of a pane (GotoRoot,
+// FirstRead) read a location: they live with the location readers
+// (fileops/locations.h).
 
 // The text of one cell, formatted as the pane shows it.
 std::string ColumnText(const PaneState& pane, const CatalogEntry& row, int column);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "cli/command.h"
 #include "cli/json.h"
 #include "fileops/container_check.h"

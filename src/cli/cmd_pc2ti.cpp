@@ -9,7 +9,7 @@
 #include <string>
 
 #include "catalog/errors.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "cli/command.h"
 #include "cli/location_arg.h"
 #include "fileops/conversion_settings.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "catalog/entry.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "cli/command.h"
 #include "cli/file_command_args.h"
 #include "cli/location_arg.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "cli/command.h"
 #include "platform/reporter.h"
 #include "viewers/sector_range_view.h"

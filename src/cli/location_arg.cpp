@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "cli/drive_arg.h"
 #include "harddisk/cf7_copy.h"

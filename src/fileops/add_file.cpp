@@ -3,9 +3,9 @@
 // directory, a file exported from another container, or the scratch file).
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "fileops/export.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/row_source.h"
 #include "floppy/v9t9_write.h"
 #include "platform/paths.h"

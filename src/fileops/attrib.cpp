@@ -3,8 +3,8 @@
 // header, byte 10 of a TIFILES header).
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "platform/pc_file.h"
 
 namespace korvane {

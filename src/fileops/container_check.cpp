@@ -10,7 +10,7 @@
 #include "archive/arc_check.h"
 #include "catalog/attribute_check.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "floppy/floppy_check.h"
 #include "floppy/floppy_repair.h"
 #include "floppy/pc99.h"

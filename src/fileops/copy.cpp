@@ -9,9 +9,10 @@
 #include "archive/arc_extract.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/container_kinds.h"
 #include "fileops/export.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/pc_names.h"
 #include "fileops/row_source.h"
 #include "platform/pc_file.h"
@@ -19,12 +20,13 @@
 namespace korvane {
 namespace {
 
-bool IsCardList(int locationType) { return locationType == kLocCardDrive || locationType == kLocCardImage; }
+bool IsCardList(LocationType locationType) { return ContainerOfLocation(locationType).volumeList; }
 
 // Rows a PC directory takes: TI files, images and plain PC files.
 bool CopyableToDirectory(int kind) {
-  return IsTiFileKind(kind) || IsFloppyImageKind(kind) || kind == kKindHdImg || kind == kKindCardImg ||
-         kind == kKindDos;
+  if (IsTiFileKind(kind) || kind == kKindDos) return true;
+  const ContainerKind* container = ContainerOfRowKind(kind);
+  return container && container->copiedAsFile;
 }
 
 // Whether any of the rows the command acts on satisfies `test`: with marks
@@ -85,36 +87,20 @@ Answer CopyBatch::Ask(const std::string& kindText, const std::string& name) {
 
 bool CheckCopy(const PaneState& source, const PaneState& dest) {
   const bool anyRow = CommandRows(source).size() > 0;
-  switch (dest.locationType) {
-    case kLocPcDirectory:
-      if (strcasecmp(PaneDirectory(source).c_str(), PaneDirectory(dest).c_str()) == 0 ||
-          (source.locationType == kLocPcDirectory && SamePcFile(PaneDirectory(source), PaneDirectory(dest)))) {
-        ReportError(kErrCopyToItself);
-        return false;
-      }
-      if (!anyRow || !AnyCommandRow(source, [](int k) { return IsTiFileKind(k) || (k >= kKindDsk && k <= kKindDos); })) {
-        ReportError(kErrCopyToDirOnly);
-        return false;
-      }
-      return true;
-    case kLocCardDrive:
-    case kLocCardImage:
-      if (!anyRow || !AnyCommandRow(source, IsFloppyImageKind)) {
-        ReportError(kErrCopyDskOnlyToCard);
-        return false;
-      }
-      return true;
-    case kLocFloppy:
-    case kLocCardImageVolume:
-      if (!anyRow || !AnyCommandRow(source, [](int k) { return IsTiFileKind(k) || k == kKindDos; })) {
-        ReportError(kErrCopyTiOnlyToDsk);
-        return false;
-      }
-      return true;
-    default:
-      ReportError(kErrCopyToArc);
-      return false;
+  if (dest.locationType == kLocPcDirectory &&
+      (strcasecmp(PaneDirectory(source).c_str(), PaneDirectory(dest).c_str()) == 0 ||
+       (source.locationType == kLocPcDirectory && SamePcFile(PaneDirectory(source), PaneDirectory(dest))))) {
+    ReportError(kErrCopyToItself);
+    return false;
   }
+  // The destination decides which rows it takes; archives, PC99 and
+  // hard-disk images take none.
+  const ContainerKind& into = ContainerOfLocation(dest.locationType);
+  if (!into.takesCopyOf || !anyRow || !AnyCommandRow(source, into.takesCopyOf)) {
+    ReportError(into.copyRefusal);
+    return false;
+  }
+  return true;
 }
 
 std::string CopyText(const PaneState& source, const PaneState& dest) {

@@ -5,8 +5,9 @@
 #include <cerrno>
 
 #include "catalog/errors.h"
-#include "catalog/location.h"
+#include "fileops/container_kinds.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/pc_names.h"
 
 namespace korvane {
@@ -21,18 +22,9 @@ constexpr size_t kNameField = 10;
 }  // namespace
 
 bool CheckCreateDirectory(const PaneState& pane) {
-  switch (pane.locationType) {
-    case kLocCardDrive:
-    case kLocFloppy:
-    case kLocPc99:
-    case kLocHdImage:
-    case kLocPtImage:
-    case kLocArchive:
-      ReportError(kErrNoCreateDirHere);
-      return false;
-    default:
-      return true;
-  }
+  if (!ContainerOfLocation(pane.locationType).refusesDirectories) return true;
+  ReportError(kErrNoCreateDirHere);
+  return false;
 }
 
 std::string FilterDirectoryName(const std::string& typed) {

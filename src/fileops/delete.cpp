@@ -6,8 +6,9 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/container_kinds.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/row_source.h"
 #include "floppy/v9t9_write.h"
 #include "platform/pc_file.h"
@@ -15,9 +16,12 @@
 namespace korvane {
 namespace {
 
+// Rows a directory delete removes: TI files, plain PC files, directories and
+// the image files that a copy would take whole.
 bool DeletableInDirectory(int kind) {
-  return IsTiFileKind(kind) || IsFloppyImageKind(kind) || kind == kKindHdImg || kind == kKindCardImg ||
-         kind == kKindDos || kind == kKindSubdir;
+  if (IsTiFileKind(kind) || kind == kKindDos || kind == kKindSubdir) return true;
+  const ContainerKind* container = ContainerOfRowKind(kind);
+  return container && container->copiedAsFile;
 }
 
 // How a row is named in the confirmation and progress texts.
@@ -83,9 +87,7 @@ int DeleteInImage(PaneState& pane, Progress& progress) {
 
 }  // namespace
 
-bool AcceptsFileChanges(LocationType type) {
-  return type == kLocPcDirectory || type == kLocFloppy || type == kLocCardImageVolume;
-}
+bool AcceptsFileChanges(LocationType type) { return ContainerOfLocation(type).takesFileChanges; }
 
 bool CheckDelete(const PaneState& pane) {
   if (AcceptsFileChanges(pane.locationType)) return true;

@@ -3,7 +3,7 @@
 #include "archive/arc_extract.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
 #include "fileops/row_source.h"

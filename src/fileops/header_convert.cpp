@@ -4,7 +4,7 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/pc_paths.h"
 #include "platform/byte_view.h"
 #include "platform/pc_file.h"

@@ -1,7 +1,7 @@
 #include "fileops/pc_paths.h"
 
+#include "catalog/catalog_paths.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "fileops/pc_names.h"
 
 namespace korvane {

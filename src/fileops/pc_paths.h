@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "catalog/location.h"  // PaneDirectory and RowPcPath
 #include "catalog/pane.h"
+#include "fileops/locations.h"  // PaneDirectory and RowPcPath
 
 namespace korvane {
 

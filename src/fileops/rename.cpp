@@ -7,9 +7,9 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "catalog/sort.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "fileops/pc_names.h"
 #include "fileops/row_source.h"
 #include "floppy/v9t9_write.h"

@@ -1,9 +1,7 @@
 #include "fileops/row_source.h"
 
 #include "catalog/errors.h"
-#include "floppy/pc99.h"
-#include "harddisk/hd_rows.h"
-#include "harddisk/hd_sectors.h"
+#include "fileops/container_kinds.h"
 
 namespace korvane {
 
@@ -13,31 +11,10 @@ std::unique_ptr<SectorSource> OpenRowSectors(const PaneState& pane, const Catalo
     ReportError(kErrOpenRead, path);
     return nullptr;
   }
-  switch (row.containerKind) {
-    case kKindDsk:
-      return std::make_unique<ImageFileSectors>(file, path, 0);
-    case kKindCardVolume:
-      // Rows read from a card volume carry the byte position of the
-      // volume's sector 0 inside the card image.
-      if (row.volumePosition < 0) break;
-      return std::make_unique<ImageFileSectors>(file, path, static_cast<uint64_t>(row.volumePosition));
-    case kKindPc99Sd:
-    case kKindPc99Dd: {
-      // PC99 track images find their sectors in the track data, with the
-      // geometry the row's VIB gave.
-      Pc99Geometry geometry = DefaultPc99Geometry(row.containerKind);
-      if (row.containerSectorsPerTrack > 0) geometry.sectorsPerTrack = static_cast<uint16_t>(row.containerSectorsPerTrack);
-      if (row.containerTracks > 0) geometry.tracksPerSide = static_cast<uint16_t>(row.containerTracks);
-      return std::make_unique<Pc99Sectors>(file, path, geometry);
-    }
-    case kKindHdImg:
-      // Files and directories of a hard disk (or one of its partitions):
-      // the row's volume position is the volume's base sector. Opening
-      // checks the volume's VIB and reports what is wrong itself.
-      return OpenHardDiskVolume(file, path, RowBase(row));
-    default:
-      break;
-  }
+  // Rows carry the kind of the container they were read from; its entry
+  // knows how to reach the sectors, and reports what goes wrong itself.
+  const ContainerKind* container = ContainerOfRowKind(row.containerKind);
+  if (container && container->openSectors) return container->openSectors(file, path, row);
   ReportError(kErrDiskInfo, path);
   return nullptr;
 }
@@ -48,8 +25,6 @@ uint64_t PaneSectorBase(const PaneState& pane) {
   return 0;
 }
 
-bool PaneIsWritableFloppy(const PaneState& pane) {
-  return pane.locationType == kLocFloppy || pane.locationType == kLocCardImageVolume;
-}
+bool PaneIsWritableFloppy(const PaneState& pane) { return ContainerOfPane(pane).floppyFileSystem; }
 
 }  // namespace korvane

@@ -5,9 +5,9 @@
 
 #include <fmt/printf.h>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "fileops/file_commands.h"
 #include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"

@@ -1,8 +1,8 @@
 #include "floppy/floppy_lister.h"
 
+#include "catalog/catalog_paths.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "floppy/pc99_lister.h"
 #include "floppy/v9t9.h"
 

@@ -8,8 +8,8 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "fileops/file_commands.h"  // the overwrite question and its caption
+#include "fileops/locations.h"
 #include "floppy/pc99.h"
 #include "floppy/v9t9.h"
 

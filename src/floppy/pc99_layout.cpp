@@ -2,8 +2,8 @@
 
 #include <fmt/printf.h>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/errors.h"
-#include "catalog/location.h"
 #include "floppy/pc99.h"
 
 namespace korvane {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/errors.h"
-#include "catalog/location.h"
 #include "harddisk/cf7_card.h"
 #include "platform/pc_file.h"
 

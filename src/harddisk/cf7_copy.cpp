@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "floppy/pc99_convert.h"
 #include "floppy/v9t9.h"
 #include "floppy/v9t9_write.h"

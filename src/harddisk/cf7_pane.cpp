@@ -1,7 +1,7 @@
 #include "harddisk/cf7_pane.h"
 
+#include "catalog/catalog_paths.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "catalog/sort.h"
 #include "harddisk/cf7_card.h"
 #include "harddisk/cf7_volumes.h"

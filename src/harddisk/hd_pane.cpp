@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "catalog/sort.h"
 #include "harddisk/hd_rows.h"
 

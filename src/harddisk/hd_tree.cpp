@@ -3,8 +3,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 
 namespace korvane {
 

@@ -1,6 +1,6 @@
 // "Backup" and "Restore" of a removable drive holding a TI hard disk or a
 // CF7A+ card, through the backup dialog.
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "harddisk/backup_drives.h"
 #include "ui/backup_dialog.h"
 #include "ui/commands.h"

@@ -17,7 +17,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/listing.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "fileops/file_commands.h"
 #include "harddisk/backup_drives.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "catalog/errors.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "platform/ini_file.h"
 #include "ui/folder_browser.h"
 #include "ui/viewer_open.h"

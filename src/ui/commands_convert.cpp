@@ -4,7 +4,7 @@
 // PC -> TI dialog turns a PC file into a TI file on its way into a disk
 // image when the copy command meets one.
 #include "catalog/errors.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/conversion_settings.h"
 #include "fileops/export.h"
 #include "fileops/pc_paths.h"

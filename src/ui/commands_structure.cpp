@@ -1,5 +1,5 @@
 // "Show image VIB, DDR, FDIR or FDR" on the active pane's cursor row.
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "harddisk/structure_view.h"
 #include "ui/commands.h"
 #include "ui/structure_window.h"

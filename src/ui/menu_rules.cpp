@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "fileops/container_kinds.h"
 #include "ui/command_ids.h"
 
 namespace korvane::ui {
@@ -35,26 +36,20 @@ bool AnyConsidered(const PaneModel& pane, const std::function<bool(const Catalog
 
 bool CopyAllowed(const PaneModel& source, const PaneModel& target) {
   const PaneState& s = source.state;
-  switch (target.state.locationType) {
-    case kLocPcDirectory:
-      if (strcasecmp(s.locationPath.c_str(), target.state.locationPath.c_str()) == 0) return false;
-      return AnyConsidered(source, [](const CatalogEntry& r) { return r.kind >= 1 && r.kind <= 17 && r.kind != 6 && r.kind != 7 && r.kind != 8; });
-    case kLocCardDrive:
-    case kLocCardImage:
-      return AnyConsidered(source, [](const CatalogEntry& r) { return IsFloppyImageKind(r.kind); });
-    case kLocFloppy:
-    case kLocCardImageVolume:
-      return AnyConsidered(source, [](const CatalogEntry& r) { return IsTiFileKind(r.kind) || r.kind == kKindDos; });
-    default:
-      return false;
-  }
+  if (target.state.locationType == kLocPcDirectory &&
+      strcasecmp(s.locationPath.c_str(), target.state.locationPath.c_str()) == 0)
+    return false;
+  // The rows the destination takes, as the copy's own check decides.
+  const ContainerKind& into = ContainerOfLocation(target.state.locationType);
+  return into.takesCopyOf && AnyConsidered(source, [&](const CatalogEntry& r) { return into.takesCopyOf(r.kind); });
 }
 
 // Locations the file commands may change: not a card volume list, PC99
 // image, hard disk or archive.
-bool WritableForDeleteOrRename(LocationType t) {
-  return t == kLocPcDirectory || t == kLocFloppy || t == kLocCardImageVolume;
-}
+bool WritableForDeleteOrRename(LocationType t) { return ContainerOfLocation(t).takesFileChanges; }
+
+// A card's volume list (in a drive or a card image).
+bool ListsCardVolumes(LocationType t) { return ContainerOfLocation(t).volumeList; }
 
 }  // namespace
 
@@ -121,9 +116,9 @@ bool RuleEnables(int id, const PaneModel& active, const PaneModel& other) {
     case kCmdMakeDirectory:
       return t == kLocPcDirectory;
     case kCmdInitCardVolume:
-      return (t == kLocCardDrive || t == kLocCardImage) && p.cursor != 0;
+      return ListsCardVolumes(t) && p.cursor != 0;
     case kCmdMountCardVolumes:
-      return k == kKindCardImg || t == kLocCardDrive || t == kLocCardImage;
+      return k == kKindCardImg || ListsCardVolumes(t);
     case kCmdDelete:
     case kCmdRename:
       return WritableForDeleteOrRename(t);

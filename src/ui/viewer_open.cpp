@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalog/listing.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "floppy/pc99_layout.h"
 #include "ui/edit_viewer.h"
 #include "ui/look.h"

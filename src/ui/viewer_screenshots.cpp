@@ -8,7 +8,7 @@
 #include <string>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "harddisk/structure_view.h"
 #include "ui/main_window.h"
 #include "ui/structure_window.h"

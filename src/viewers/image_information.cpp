@@ -2,7 +2,7 @@
 
 #include <fmt/printf.h>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "harddisk/hd_info.h"
 
 namespace korvane {
@@ -33,7 +33,7 @@ ImageVolumeLine LineOf(const HardDiskVolumeInfo& v, bool partitioned) {
 // The image file a row stands for: a row of a PC directory names its file
 // there; a partition row belongs to the image the pane already shows.
 std::string ImagePathOf(const PaneState& pane, const CatalogEntry& row) {
-  return pane.locationType == kLocPcDirectory ? JoinPath(pane.locationPath, row.sourceName) : pane.locationPath;
+  return pane.locationType == kLocPcDirectory ? RowPcPath(pane, row) : pane.locationPath;
 }
 
 }  // namespace

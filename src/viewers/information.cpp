@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "fileops/container_kinds.h"
 #include "floppy/v9t9.h"
 
 namespace korvane {
@@ -90,14 +91,14 @@ Information FileInformation(const CatalogEntry& row, LocationType locationType) 
 std::optional<Information> InformationForCursor(const PaneState& pane) {
   if (pane.cursor < 0 || pane.cursor >= pane.RowCount()) return std::nullopt;
   const CatalogEntry& row = pane.rows[static_cast<size_t>(pane.cursor)];
-  switch (row.kind) {
-    case kKindDsk: case kKindPc99Sd: case kKindPc99Dd: case kKindCardDrive: case kKindCardVolume:
-      return DiskInformation(row);
-    case kKindPtImg: case kKindHdImg: case kKindCardImg:
-      return std::nullopt;  // Image Information (viewers/image_information.h)
-    default:
-      return FileInformation(row, pane.locationType);
+  // A row that stands for a container shows what its kind shows of it.
+  const ContainerKind* container = ContainerOfRowKind(row.kind);
+  switch (container ? container->information : RowInformation::File) {
+    case RowInformation::Disk: return DiskInformation(row);
+    case RowInformation::None: return std::nullopt;
+    case RowInformation::File: break;
   }
+  return FileInformation(row, pane.locationType);
 }
 
 }  // namespace korvane

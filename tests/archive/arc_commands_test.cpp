@@ -6,7 +6,7 @@
 
 #include "archive/arc_pane.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "platform/pc_file.h"
 #include "support/arc_builder.h"
 #include "support/disk_builder.h"

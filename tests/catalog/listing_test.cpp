@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "catalog/location.h"
 #include "catalog/sort.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 
 namespace korvane {

@@ -3,8 +3,8 @@
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
 
-#include "catalog/location.h"
 #include "catalog/sort.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "catalog/sort.h"
+#include "fileops/locations.h"
 #include "platform/pc_file.h"
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"

@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "platform/pc_file.h"
 #include "support/arc_builder.h"
+#include "support/card_builder.h"
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"
+#include "support/hd_builder.h"
 #include "support/pc99_builder.h"
 
 namespace korvane {
@@ -106,6 +109,31 @@ TEST_F(PatternLocation, FileCommandsChangeTheFilesOfTheDirectory) {
   r = Cli("mkdir " + Q(all_) + " NEWDIR");
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_TRUE(IsDirectory(src_ + "/NEWDIR"));
+}
+
+TEST_F(PatternLocation, HardDiskAndCardImagesOpenFromTheDirectoryBeforeThePattern) {
+  test::HardDiskBuilder hd("WORKDISK", 500, 1);
+  hd.Root().AddDir("TOOLS").Add(note_);
+  dir_.Write("src/work.hd", hd.Build().bytes);
+  test::CardLayout layout;
+  layout.volumes = {test::DiskBuilder::Dssd("FIRST").Add(note_).Build()};
+  dir_.Write("src/card.cf7", test::CardImageFile("card", layout));
+
+  test::CliResult r = Cli("dir " + Q(all_ + "::work.hd/TOOLS"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("NOTE"), std::string::npos) << r.out;
+  r = Cli("export " + Q(src_ + "/*.hd::work.hd/TOOLS") + " NOTE " + Q(out_ + "/from_hd"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  const Bytes fromHd = test::ReadFile(out_ + "/from_hd"), expected = test::V9t9File(note_);
+  ASSERT_EQ(fromHd.size(), expected.size());
+  EXPECT_TRUE(std::equal(fromHd.begin() + 128, fromHd.end(), expected.begin() + 128));  // the data
+
+  r = Cli("dir " + Q(all_ + "::card.cf7/FIRST"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("NOTE"), std::string::npos) << r.out;
+  r = Cli("export " + Q(src_ + "/*.cf7::card.cf7/FIRST") + " NOTE " + Q(out_ + "/from_card"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(test::ReadFile(out_ + "/from_card"), test::V9t9File(note_));
 }
 
 }  // namespace

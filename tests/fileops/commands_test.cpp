@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "catalog/sort.h"
+#include "fileops/locations.h"
 #include "floppy/floppy_lister.h"
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "floppy/floppy_lister.h"
 #include "platform/paths.h"
 #include "platform/pc_file.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"

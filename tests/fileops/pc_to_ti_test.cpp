@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "fileops/ti_to_pc.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"

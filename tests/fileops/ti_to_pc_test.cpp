@@ -9,8 +9,8 @@
 
 #include "catalog/errors.h"
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "fileops/export.h"
+#include "fileops/locations.h"
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "catalog/location.h"
 #include "fileops/export.h"
+#include "fileops/locations.h"
 #include "floppy/pc99_convert.h"
 #include "floppy/pc99_layout.h"
 #include "floppy/pc99_lister.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "catalog/location.h"
+#include "catalog/catalog_paths.h"
 #include "platform/pc_file.h"
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"

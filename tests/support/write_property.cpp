@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
 #include "catalog/pane.h"
 #include "fileops/file_commands.h"
+#include "fileops/locations.h"
 #include "platform/pc_file.h"
 #include "support/floppy_check.h"
 #include "support/recording_reporter.h"

@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 
 #include "catalog/listing.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
 #include "ui/commands.h"

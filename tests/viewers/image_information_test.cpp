@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 #include "support/hd_builder.h"
 #include "support/recording_reporter.h"

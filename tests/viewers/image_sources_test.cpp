@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/arc_builder.h"
 #include "support/basic_builder.h"
 #include "support/disk_builder.h"

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 
 namespace korvane {

@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "catalog/header.h"
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
 #include "viewers/gif_picture.h"

@@ -2,7 +2,7 @@
 // and the sector-range view, compared byte for byte.
 #include <gtest/gtest.h>
 
-#include "catalog/location.h"
+#include "fileops/locations.h"
 #include "support/basic_builder.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"

@@ -1,12 +1,16 @@
 // Reading a location into a pane and moving through directories and
 // containers: scan a PC directory and classify each file by its first 256
-// bytes, enter a row, leave a level, refresh.
+// bytes, enter a row, leave a level, refresh. What each kind of container
+// does at each of these steps is answered by the table of container kinds
+// (container_kinds.h); this file walks the steps.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "catalog/catalog_paths.h"
 #include "catalog/pane.h"
+#include "catalog/pane_model.h"
 
 namespace korvane {
 
@@ -38,6 +42,11 @@ bool Leave(PaneState& pane);
 // Re-reads the current location.
 bool Refresh(PaneState& pane);
 
+// ReadLocation that reports a failure once: the directory scan reports a
+// directory it cannot open itself; any other failure (a path that is no
+// longer there) is reported here with the system's text.
+bool ReadLocationReportingOnce(PaneState& pane);
+
 // A PC-directory pane may show a location that ends in a name pattern
 // ("games/*.tfi"); its rows then live in the directory before the pattern.
 // Every command that reaches the PC file of a row goes through these two.
@@ -48,13 +57,13 @@ std::string PaneDirectory(const PaneState& pane);
 // PC name.
 std::string RowPcPath(const PaneState& pane, const CatalogEntry& row);
 
-// The directory part of a path and its last component.
-std::string ParentPath(const std::string& path);
-std::string LastComponent(const std::string& path);
-// "%s\%s" with the platform separator.
-std::string JoinPath(const std::string& directory, const std::string& name);
-
-// Case-insensitive wildcard match ("*" any run, "?" one character).
-bool WildcardMatch(const std::string& pattern, const std::string& name);
+// Resets the navigation of a pane model to its start path and reads it.
+// Reports a failed read once, naming the path. Returns whether the read
+// succeeded.
+bool GotoRoot(PaneModel& m);
+// The first read of a pane model: reads the location path, reporting a
+// failure once; the pane keeps what the reader added, and has no list at
+// all when the read failed before adding a row.
+bool FirstRead(PaneModel& m);
 
 }  // namespace korvane

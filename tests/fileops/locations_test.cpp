@@ -1,4 +1,4 @@
-#include "catalog/location.h"
+#include "fileops/locations.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,8 +16,8 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/sort.h"
-#include "platform/pc_file.h"
 #include "platform/paths.h"
+#include "platform/pc_file.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
 
