@@ -61,6 +61,10 @@ const char* FindingCodeName(FindingCode code) {
     case FindingCode::ArchiveData: return "ArchiveData";
     case FindingCode::ArchiveStream: return "ArchiveStream";
     case FindingCode::HeaderSize: return "HeaderSize";
+    case FindingCode::PartitionTable: return "PartitionTable";
+    case FindingCode::DirectoryTree: return "DirectoryTree";
+    case FindingCode::CardHeader: return "CardHeader";
+    case FindingCode::MountRecord: return "MountRecord";
   }
   return "Unknown";
 }
