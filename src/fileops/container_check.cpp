@@ -312,4 +312,36 @@ RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
   return outcome;
 }
 
+bool HasRepairs(const std::string& path) {
+  CatalogEntry row;
+  uint8_t first[kSectorSize] = {};
+  size_t got = 0;
+  int64_t size = -1;
+  PcFile file;
+  if (!file.Open(path, PcFile::Mode::Read)) return false;
+  got = file.ReadAt(0, first, sizeof first);
+  size = file.Size();
+  const bool classified = ClassifyPcFile(ParentPath(path), LastComponent(path), row);
+  if (classified && row.kind == kKindCardImg) {
+    file.Close();
+    CardImage card;
+    return card.Open(path, false) && !PlanCardRepair(card).empty();
+  }
+  if (!(classified && row.kind == kKindDsk) && !KeptDskSignature(ByteView(first, got), size)) return false;
+  ImageFileSectors sectors(file, path);
+  return !PlanFloppyRepair(sectors, size > 0 ? static_cast<uint64_t>(size) : 0).writes.empty();
+}
+
+std::string CheckReportText(const CheckReport& report) {
+  std::string text = fmt::sprintf("Check of %s (%s)\r\n\r\n", report.container, report.kind);
+  for (const Finding& f : report.findings) text += FormatFinding(f) + "\r\n";
+  if (!report.findings.empty()) text += "\r\n";
+  const int errors = report.Errors(), warnings = report.Warnings();
+  if (errors == 0 && warnings == 0) text += "No errors found.\r\n";
+  else
+    text += fmt::sprintf("%d %s, %d %s\r\n", errors, errors == 1 ? "error" : "errors", warnings,
+                         warnings == 1 ? "warning" : "warnings");
+  return text;
+}
+
 }  // namespace korvane

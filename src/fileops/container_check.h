@@ -51,4 +51,13 @@ struct RepairOutcome {
 // Hard-disk images are refused: they are checked, never written.
 RepairOutcome RepairPcFile(const std::string& path, bool keepBackup);
 
+// Whether a repair of `path` would change anything: the repair is planned
+// on the file opened for reading, and nothing is written. False for files
+// that are never repaired (hard disks, archives, TI files).
+bool HasRepairs(const std::string& path);
+
+// The report as a viewer shows it, lines ended with CR LF: a title line,
+// one line per finding, the totals.
+std::string CheckReportText(const CheckReport& report);
+
 }  // namespace korvane
