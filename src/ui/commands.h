@@ -136,6 +136,10 @@ class Commands : public QObject {
   // cursor row's image (floppy, hard disk, partitioned disk, card image) in
   // a PC directory.
   void ShowStructure();
+  // "Check image": the check of the cursor row's container (image, card
+  // image, archive or TI file in a PC directory) in a viewer window; when
+  // faults can be mended, asks and repairs, keeping the original as .bak.
+  void CheckImage();
 
  signals:
   void panesChanged();

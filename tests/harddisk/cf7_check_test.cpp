@@ -11,6 +11,8 @@
 #include "fileops/container_check.h"
 #include "support/card_builder.h"
 #include "support/damage.h"
+#include "support/floppy_check.h"
+#include "support/imgtool_check.h"
 
 namespace korvane {
 namespace {
@@ -163,6 +165,18 @@ TEST(Cf7Check, RepairMendsTheDamagedVolumeOnly) {
   EXPECT_TRUE(std::equal(original.begin(), original.begin() + 128, mended.begin()));  // header and record
   const ContainerCheck again = CheckPcFile(path, true);
   EXPECT_EQ(again.report.Errors(), 0) << Dump(again.report);
+
+  // The mended volume, taken out as a disk image, reads soundly and keeps
+  // every file as it was.
+  const Bytes volume(mended.begin() + 128, mended.begin() + 128 + 1600 * 256);
+  const Bytes before(original.begin() + 128, original.begin() + 128 + 1600 * 256);
+  EXPECT_TRUE(test::CheckFloppyConsistency(volume).empty());
+  for (const char* name : {"README", "GAME", "ZDATA"})
+    EXPECT_EQ(test::ReadFileAtFdr(volume, test::FdrSectorOf(volume, name)),
+              test::ReadFileAtFdr(before, test::FdrSectorOf(before, name)))
+        << name;
+  const std::string dsk = dir.Write("volume1.dsk", volume);
+  for (const std::string& d : test::ImgtoolDifferences(dsk, test::FilesOnImage(volume))) ADD_FAILURE() << d;
 
   // A second repair finds nothing to do, and the existing .bak is not touched.
   const RepairOutcome second = RepairPcFile(path, true);
