@@ -77,7 +77,10 @@ std::string FormatFinding(const Finding& f) {
 }
 
 bool SameFault(const Finding& a, const Finding& b) {
-  return a.code == b.code && a.sector == b.sector && a.file == b.file && a.fdrSector == b.fdrSector;
+  // The structure names the volume of a card: the same sector in two
+  // volumes is two faults.
+  return a.code == b.code && a.structure == b.structure && a.sector == b.sector && a.file == b.file &&
+         a.fdrSector == b.fdrSector;
 }
 
 }  // namespace korvane

@@ -147,6 +147,19 @@ TEST(CheckCli, HardDisksAndCardsInADirectoryAndInADrive) {
   EXPECT_NE(r.out.find("not repaired"), std::string::npos) << r.out;
   EXPECT_EQ(test::ReadFile(hdPath), image.bytes);
 
+  // A card image's damaged volume is mended, the card kept as card.cf7.bak.
+  test::CardLayout damaged = layout;
+  damaged.volumes.push_back(TwoFiles());
+  test::SwapFdirEntries(damaged.volumes[1], 1, 0, 1);
+  const Bytes card = test::CardImageFile("CARD", damaged);
+  const std::string cardPath = dir.Write("damaged.cf7", card);
+  r = RunCli("check --repair " + ShellQuote(cardPath));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("error: volume 2 FDIR sector 1"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("mended: volume 2: "), std::string::npos) << r.out;
+  EXPECT_EQ(test::ReadFile(cardPath + ".bak"), card);
+  EXPECT_EQ(RunCli("check " + ShellQuote(cardPath)).status, 0);
+
   // A card in a drive, through its stand-in.
   layout.mounted = {1, 5, 0};
   const std::string raw = dir.Write("card.raw", test::RawCard(layout));
