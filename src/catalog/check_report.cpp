@@ -61,6 +61,10 @@ const char* FindingCodeName(FindingCode code) {
     case FindingCode::ArchiveData: return "ArchiveData";
     case FindingCode::ArchiveStream: return "ArchiveStream";
     case FindingCode::HeaderSize: return "HeaderSize";
+    case FindingCode::PartitionTable: return "PartitionTable";
+    case FindingCode::DirectoryTree: return "DirectoryTree";
+    case FindingCode::CardHeader: return "CardHeader";
+    case FindingCode::MountRecord: return "MountRecord";
   }
   return "Unknown";
 }
@@ -73,7 +77,10 @@ std::string FormatFinding(const Finding& f) {
 }
 
 bool SameFault(const Finding& a, const Finding& b) {
-  return a.code == b.code && a.sector == b.sector && a.file == b.file && a.fdrSector == b.fdrSector;
+  // The structure names the volume of a card: the same sector in two
+  // volumes is two faults.
+  return a.code == b.code && a.structure == b.structure && a.sector == b.sector && a.file == b.file &&
+         a.fdrSector == b.fdrSector;
 }
 
 }  // namespace korvane

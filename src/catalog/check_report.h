@@ -46,6 +46,10 @@ enum class FindingCode {
   ArchiveData,          // members against the archive's data
   ArchiveStream,        // the LZW code stream
   HeaderSize,           // a TI header against the PC file's size
+  PartitionTable,       // a hard disk's partition table and its entries
+  DirectoryTree,        // a hard disk's DDR tree: loops, parents, markers
+  CardHeader,           // a card image's header and size
+  MountRecord,          // a card's DSK1-DSK3 record
 };
 
 struct Finding {

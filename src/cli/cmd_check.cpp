@@ -1,8 +1,9 @@
 // korvane-cli check [--json] [--repair [--no-backup]] LOCATION [NAME...]:
 // checks a container, or every container in a PC directory (NAMEs choose
-// files of it), and with --repair mends the floppy images that can be
-// mended. Exit status: 0 no error (or, with --repair, every error mended),
-// 1 errors found, 2 bad usage.
+// files of it), or a card in a drive ("drive:B"), and with --repair mends
+// the floppy images and card image volumes that can be mended (hard-disk
+// images are checked only). Exit status: 0 no error (or, with --repair,
+// every error mended), 1 errors found, 2 bad usage.
 #include <dirent.h>
 
 #include <algorithm>
@@ -12,8 +13,10 @@
 
 #include "catalog/catalog_paths.h"
 #include "cli/command.h"
+#include "cli/drive_arg.h"
 #include "cli/json.h"
 #include "fileops/container_check.h"
+#include "harddisk/cf7_check.h"
 #include "platform/pc_file.h"
 
 namespace korvane::cli {
@@ -29,15 +32,16 @@ struct Options {
   std::vector<std::string> names;
 };
 
-bool ParseArgs(const std::vector<std::string>& args, Options& o) {
+bool ParseArgs(const std::vector<std::string>& args, const CommonOptions& common, Options& o) {
   bool noBackup = false;
   std::vector<std::string> positional;
-  for (const std::string& a : args) {
-    if (a == "--json") o.json = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (!common.IsOption(i, a)) positional.push_back(a);
+    else if (a == "--json") o.json = true;
     else if (a == "--repair") o.repair = true;
     else if (a == "--no-backup") noBackup = true;
-    else if (a.rfind("--", 0) == 0) return false;
-    else positional.push_back(a);
+    else return false;
   }
   if (positional.empty() || (noBackup && !o.repair)) return false;
   o.keepBackup = !noBackup;
@@ -99,16 +103,21 @@ std::string Summary(int errors, int warnings) {
 
 // Checks (and repairs) one file; returns the errors left.
 int CheckOne(const std::string& path, bool named, const Options& o, Printer& out) {
-  ContainerCheck c = CheckPcFile(path, named);
+  TerminalProgress progress("check");
+  ContainerCheck c = CheckPcFile(path, named, progress);
   if (!c.container) return 0;
   CheckReport& r = c.report;
   if (!c.checked) {
     out.Line(r.container + " (" + r.kind + "): not checked");
     return 0;
   }
-  const bool wantRepair = o.repair && !r.findings.empty() && r.kind == "DSK";
+  const bool repairable = r.kind == "DSK" || r.kind == "CF7A+IMG";
+  const bool wantRepair = o.repair && r.Errors() + r.Warnings() > 0 && repairable;
   if (!wantRepair) {
     for (const korvane::Finding& f : r.findings) out.Finding(r, f, "", -1);
+    if (o.repair && r.Errors() > 0 && !repairable)
+      std::fprintf(stderr, "ERROR: %s: not repaired: only floppy images and card image volumes are repaired\n",
+                   path.c_str());
     out.Line(r.container + " (" + r.kind + "): " + Summary(r.Errors(), r.Warnings()));
     return r.Errors();
   }
@@ -130,17 +139,41 @@ int CheckOne(const std::string& path, bool named, const Options& o, Printer& out
   return after.Errors();
 }
 
-int RunCheck(const std::vector<std::string>& args, const CommonOptions&) {
+// A card in a drive: checked, never repaired (a drive is written only by
+// the card commands, each asking for the write lock).
+int CheckDrive(const Options& o, Printer& out) {
+  if (o.repair || !o.names.empty()) {
+    std::fprintf(stderr, "korvane-cli check: a card in a drive is checked only; NAMEs and --repair need an image\n");
+    return 2;
+  }
+  if (o.location.find("::") != std::string::npos) {
+    std::fprintf(stderr, "korvane-cli check: give the drive, not a place on it\n");
+    return 2;
+  }
+  std::unique_ptr<Card> card = OpenCard(o.location, false);
+  if (!card) return 1;
+  CheckReport r;
+  r.container = o.location;
+  r.kind = "CF7A+";
+  TerminalProgress progress("check");
+  CheckCard(*card, r, progress);
+  for (const korvane::Finding& f : r.findings) out.Finding(r, f, "", -1);
+  out.Line(r.container + " (" + r.kind + "): " + Summary(r.Errors(), r.Warnings()));
+  return r.Errors() > 0 ? 1 : 0;
+}
+
+int RunCheck(const std::vector<std::string>& args, const CommonOptions& common) {
   Options o;
-  if (!ParseArgs(args, o)) {
+  if (!ParseArgs(args, common, o)) {
     std::fprintf(stderr, "usage: korvane-cli %s\n", kUsage);
     return 2;
   }
+  Printer out(o.json);
+  if (IsDriveLocation(o.location)) return CheckDrive(o, out);
   if (o.location.find("::") != std::string::npos) {
     std::fprintf(stderr, "korvane-cli check: give the PC file of the container, not a place inside it\n");
     return 2;
   }
-  Printer out(o.json);
   int errors = 0;
   if (!IsDirectory(o.location)) {
     if (!o.names.empty()) {
@@ -161,7 +194,8 @@ int RunCheck(const std::vector<std::string>& args, const CommonOptions&) {
 }
 
 const Registration kCheck{{"check", kUsage,
-                           "check floppy images, archives and TI files for damage; --repair mends floppy images",
+                           "check floppy, hard-disk and card images, archives and TI files for damage; --repair mends floppy "
+                           "images and card image volumes",
                            RunCheck}};
 
 }  // namespace

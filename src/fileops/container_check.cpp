@@ -5,6 +5,7 @@
 
 #include <fmt/printf.h>
 
+#include <map>
 #include <vector>
 
 #include "archive/arc_check.h"
@@ -15,6 +16,8 @@
 #include "floppy/floppy_repair.h"
 #include "floppy/pc99.h"
 #include "floppy/v9t9.h"
+#include "harddisk/cf7_check.h"
+#include "harddisk/hd_check.h"
 #include "platform/pc_file.h"
 
 namespace korvane {
@@ -115,7 +118,7 @@ void CheckTiFileHeader(const std::string& path, CheckReport& report) {
     report.Add(p.severity, p.code, "header", -1, p.reason).file = TrimTiName(row.tiName);
 }
 
-ContainerCheck CheckPcFile(const std::string& path, bool named) {
+ContainerCheck CheckPcFile(const std::string& path, bool named, Progress& progress) {
   ContainerCheck result;
   result.report.container = path;
   CatalogEntry row;
@@ -131,6 +134,9 @@ ContainerCheck CheckPcFile(const std::string& path, bool named) {
   const size_t got = file.ReadAt(0, first, sizeof first);
   if (!ClassifyPcFile(ParentPath(path), LastComponent(path), row)) row.kind = kKindDos;
   if (row.kind != kKindDsk && KeptDskSignature(ByteView(first, got), size)) row.kind = kKindDsk;
+  // A partition table that keeps its name and "PT" but whose entries no
+  // longer pass is still checked as one, so that the entry at fault is named.
+  if (row.kind == kKindDos && LooksLikePartitionTable(ByteView(first, got))) row.kind = kKindPtImg;
 
   switch (row.kind) {
     case kKindDsk: {
@@ -153,6 +159,18 @@ ContainerCheck CheckPcFile(const std::string& path, bool named) {
       CheckFloppy(image.Sectors(), 0, result.report);
       return result;
     }
+    case kKindPtImg:
+    case kKindHdImg:
+      result.container = result.checked = true;
+      result.report.kind = KindName(row.kind);
+      CheckHardDiskImage(file, size > 0 ? static_cast<uint64_t>(size) : 0, result.report, progress);
+      return result;
+    case kKindCardImg:
+      result.container = result.checked = true;
+      result.report.kind = KindName(row.kind);
+      file.Close();
+      CheckCardImageFile(path, result.report, progress);
+      return result;
     case kKindDos:
       if (named) {
         result.container = result.checked = true;
@@ -176,7 +194,7 @@ ContainerCheck CheckPcFile(const std::string& path, bool named) {
     return result;
   }
   if (!IsTiFileKind(row.kind)) {
-    // Hard-disk and card images: their checks are separate producers.
+    // A container kind without a check of its own.
     result.container = true;
     result.report.kind = KindName(row.kind);
     return result;
@@ -197,6 +215,59 @@ ContainerCheck CheckPcFile(const std::string& path, bool named) {
   return result;
 }
 
+namespace {
+
+// Keeps the original as "<path>.bak" before the first write; false (with the
+// refusal set) when that name exists or the copy fails.
+bool KeepBackup(const std::string& path, RepairOutcome& outcome) {
+  const std::string backup = path + ".bak";
+  if (PathExists(backup)) {
+    outcome.failed = true;
+    outcome.refusal = fmt::sprintf("<%s> exists already; move it away or repair with --no-backup", backup);
+    return false;
+  }
+  if (!CopyFile(path, backup)) {
+    unlink(backup.c_str());
+    outcome.failed = true;
+    outcome.refusal = fmt::sprintf("the original cannot be kept as <%s>", backup);
+    return false;
+  }
+  outcome.backupPath = backup;
+  return true;
+}
+
+// The volumes of a card image are mended one by one with the floppy repair;
+// the card counts as one image: one backup, and a failure puts every volume
+// back.
+RepairOutcome RepairCardImage(const std::string& path, bool keepBackup) {
+  RepairOutcome outcome;
+  outcome.repairable = true;
+  CardImage card;
+  if (!card.Open(path, true)) {
+    outcome.failed = true;
+    outcome.refusal = "the card image cannot be opened for writing";
+    return outcome;
+  }
+  const std::map<uint32_t, RepairPlan> plans = PlanCardRepair(card);
+  if (plans.empty()) {
+    CheckCardImageFile(path, outcome.after);
+    return outcome;
+  }
+  if (keepBackup && !KeepBackup(path, outcome)) return outcome;
+  if (!CommitCardRepair(card, plans)) {
+    outcome.failed = true;
+    outcome.refusal = "a sector could not be written; what was written has been put back";
+    return outcome;
+  }
+  outcome.written = true;
+  for (const auto& [n, plan] : plans)
+    for (const std::string& a : plan.actions) outcome.actions.push_back(fmt::sprintf("volume %u: %s", n, a));
+  CheckCardImageFile(path, outcome.after);
+  return outcome;
+}
+
+}  // namespace
+
 RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
   RepairOutcome outcome;
   CatalogEntry row;
@@ -211,8 +282,11 @@ RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
     }
   }
   const bool classified = ClassifyPcFile(ParentPath(path), LastComponent(path), row);
+  if (classified && row.kind == kKindCardImg) return RepairCardImage(path, keepBackup);
   if (!(classified && row.kind == kKindDsk) && !KeptDskSignature(ByteView(first, got), size)) {
-    outcome.refusal = "only V9T9 floppy images are repaired";
+    outcome.refusal = classified && (row.kind == kKindHdImg || row.kind == kKindPtImg)
+                          ? "hard-disk images are checked, not repaired"
+                          : "only V9T9 floppy images and card image volumes are repaired";
     outcome.failed = true;
     return outcome;
   }
@@ -227,21 +301,7 @@ RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
   RepairPlan plan = PlanFloppyRepair(sectors, size > 0 ? static_cast<uint64_t>(size) : 0);
   outcome.after = plan.after;
   if (plan.writes.empty()) return outcome;
-  if (keepBackup) {
-    const std::string backup = path + ".bak";
-    if (PathExists(backup)) {
-      outcome.failed = true;
-      outcome.refusal = fmt::sprintf("<%s> exists already; move it away or repair with --no-backup", backup);
-      return outcome;
-    }
-    if (!CopyFile(path, backup)) {
-      unlink(backup.c_str());
-      outcome.failed = true;
-      outcome.refusal = fmt::sprintf("the original cannot be kept as <%s>", backup);
-      return outcome;
-    }
-    outcome.backupPath = backup;
-  }
+  if (keepBackup && !KeepBackup(path, outcome)) return outcome;
   if (!CommitRepair(sectors, plan) || !file.Flush()) {
     outcome.failed = true;
     outcome.refusal = "a sector could not be written; what was written has been put back";
@@ -250,6 +310,38 @@ RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
   outcome.written = true;
   outcome.actions = plan.actions;
   return outcome;
+}
+
+bool HasRepairs(const std::string& path) {
+  CatalogEntry row;
+  uint8_t first[kSectorSize] = {};
+  size_t got = 0;
+  int64_t size = -1;
+  PcFile file;
+  if (!file.Open(path, PcFile::Mode::Read)) return false;
+  got = file.ReadAt(0, first, sizeof first);
+  size = file.Size();
+  const bool classified = ClassifyPcFile(ParentPath(path), LastComponent(path), row);
+  if (classified && row.kind == kKindCardImg) {
+    file.Close();
+    CardImage card;
+    return card.Open(path, false) && !PlanCardRepair(card).empty();
+  }
+  if (!(classified && row.kind == kKindDsk) && !KeptDskSignature(ByteView(first, got), size)) return false;
+  ImageFileSectors sectors(file, path);
+  return !PlanFloppyRepair(sectors, size > 0 ? static_cast<uint64_t>(size) : 0).writes.empty();
+}
+
+std::string CheckReportText(const CheckReport& report) {
+  std::string text = fmt::sprintf("Check of %s (%s)\r\n\r\n", report.container, report.kind);
+  for (const Finding& f : report.findings) text += FormatFinding(f) + "\r\n";
+  if (!report.findings.empty()) text += "\r\n";
+  const int errors = report.Errors(), warnings = report.Warnings();
+  if (errors == 0 && warnings == 0) text += "No errors found.\r\n";
+  else
+    text += fmt::sprintf("%d %s, %d %s\r\n", errors, errors == 1 ? "error" : "errors", warnings,
+                         warnings == 1 ? "warning" : "warnings");
+  return text;
 }
 
 }  // namespace korvane

@@ -50,6 +50,7 @@ enum CommandId : int {
   kCmdArcToImage = 40069,
   kCmdOpenOpposite = 40071,       // Ctrl Enter
   kCmdViewForth = 40080,          // Shift F3
+  kCmdCheckImage = 40090,         // "Check image" (Tools and the container rows' pop-up)
   // Toolbar-only commands.
   kCmdGotoRoot = 1013,
   kCmdGotoUpper = 1014,

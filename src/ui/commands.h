@@ -146,6 +146,10 @@ class Commands : public QObject {
   // back onto a drive (backup_commands.cpp).
   void Backup();
   void Restore();
+  // "Check image": the check of the cursor row's container (image, card
+  // image, archive or TI file in a PC directory) in a viewer window; when
+  // faults can be mended, asks and repairs, keeping the original as .bak.
+  void CheckImage();
 
  signals:
   void panesChanged();

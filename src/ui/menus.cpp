@@ -6,6 +6,7 @@
 #include "platform/ini_file.h"
 #include "ui/artwork.h"
 #include "ui/command_ids.h"
+#include "ui/commands_check.h"
 #include "ui/main_window.h"
 #include "ui/menu_rules.h"
 
@@ -62,13 +63,14 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdMountCardVolumes: connect(action, &QAction::triggered, c, &Commands::MountCardVolumes); break;
     case kCmdBackupDrive: connect(action, &QAction::triggered, c, &Commands::Backup); break;
     case kCmdRestoreDrive: connect(action, &QAction::triggered, c, &Commands::Restore); break;
+    case kCmdCheckImage: connect(action, &QAction::triggered, c, &Commands::CheckImage); break;
     case kCmdOptions: connect(action, &QAction::triggered, this, &MainWindow::OnOptions); break;
     case kCmdHelp: connect(action, &QAction::triggered, this, &MainWindow::OnHelp); break;
     case kCmdAbout: connect(action, &QAction::triggered, this, &MainWindow::OnAbout); break;
     case kCmdExit: connect(action, &QAction::triggered, this, &QWidget::close); break;
     default: break;  // recent directories go through their menu; the rest is not built
   }
-  if (!CommandBuilt(id)) action->setEnabled(false);
+  if (!CommandBuilt(id) && id != kCmdCheckImage) action->setEnabled(false);
 }
 
 namespace {
@@ -128,6 +130,7 @@ void MainWindow::BuildMenus() {
   AddCommand(tools, kCmdArcToImage, "Convert ARC-file to V9T9 DSK-image");
   tools->addSeparator();
   AddCommand(tools, kCmdShowStructure, "Show image VIB, DDR, FDIR or FDR");
+  AddCommand(tools, kCmdCheckImage, "Check image");
   tools->addSeparator();
   AddCommand(tools, kCmdBackupDrive, "Backup TI formatted SCS / IDE / WDS or CF7A+ disk image");
   AddCommand(tools, kCmdRestoreDrive, "Restore TI formatted SCS / IDE / WDS or CF7A+ disk image");
@@ -186,6 +189,7 @@ void MainWindow::BuildPopups() {
   AddCommand(p2, kCmdOpenRow, "View directory, .DSK, .IMG or .CF7 (in this window)");
   AddCommand(p2, kCmdOpenOpposite, "View directory, .DSK, .IMG or .CF7 (in opposite window)");
   AddCommand(p2, kCmdExtractAll, "Extract all files from ARC-file or DSK-image");
+  AddCommand(p2, kCmdCheckImage, "Check image");
   p2->addSeparator();
   AddCommand(p2, kCmdInitCardVolume, "Initialize CF7A+ Volume");
   AddCommand(p2, kCmdMountCardVolumes, "Mount CF7A+ Volumes");
@@ -253,7 +257,7 @@ void MainWindow::UpdateMenuState() {
   PaneModel& other = commands_->Other();
   for (const auto& [id, action] : actions_) {
     if (id >= kCmdRecent1 && id <= kCmdRecent5) continue;
-    action->setEnabled(MenuItemEnabled(id, active, other));
+    action->setEnabled(id == kCmdCheckImage ? CheckImageEnabled(active) : MenuItemEnabled(id, active, other));
   }
 }
 

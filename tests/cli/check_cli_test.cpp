@@ -3,9 +3,11 @@
 #include <sstream>
 
 #include "platform/pc_file.h"
+#include "support/card_builder.h"
 #include "support/cli_runner.h"
 #include "support/damage.h"
 #include "support/disk_builder.h"
+#include "support/hd_builder.h"
 
 namespace korvane {
 namespace {
@@ -20,6 +22,8 @@ Bytes TwoFiles() {
       .Add(test::DisVarFile("BETA", 80, std::vector<std::string>(20, "text")))
       .Build();
 }
+
+test::TiFile TwoFilesFile() { return test::ProgramFile("ALPHA", Bytes(600, 0x41)); }
 
 TEST(CheckCli, SoundDirectoryPassesAndDamageIsReportedAsTextOrJson) {
   test::TempDir dir;
@@ -117,6 +121,55 @@ TEST(CheckCli, RmOnADamagedImageRefusesOnceAndWritesNothing) {
     ++refusals;
   EXPECT_EQ(refusals, 1u) << r.out;
   EXPECT_EQ(test::ReadFile(path), bad);
+}
+
+TEST(CheckCli, HardDisksAndCardsInADirectoryAndInADrive) {
+  test::TempDir dir;
+  test::HardDiskBuilder hd("HD", 600);
+  hd.Root().Add(TwoFilesFile());
+  test::HdImage image = hd.Build();
+  image.bytes[256 + image.fdrAu["ALPHA"] / 8] &= static_cast<uint8_t>(~(0x80 >> (image.fdrAu["ALPHA"] % 8)));
+  const std::string hdPath = dir.Write("disk.hd", image.bytes);
+  test::CardLayout layout;
+  layout.volumes.push_back(TwoFiles());
+  layout.mount = true;
+  layout.mounted = {1, 0, 0};
+  dir.Write("card.cf7", test::CardImageFile("CARD", layout));
+
+  test::CliResult r = RunCli("check " + ShellQuote(dir.path()));
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("disk.hd: error: bitmap sector 1 (ALPHA)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("card.cf7 (CF7A+IMG): no errors"), std::string::npos) << r.out;
+
+  // Hard-disk images are checked, never written.
+  r = RunCli("check --repair " + ShellQuote(hdPath), "", test::Capture::StdoutAndStderr);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("not repaired"), std::string::npos) << r.out;
+  EXPECT_EQ(test::ReadFile(hdPath), image.bytes);
+
+  // A card image's damaged volume is mended, the card kept as card.cf7.bak.
+  test::CardLayout damaged = layout;
+  damaged.volumes.push_back(TwoFiles());
+  test::SwapFdirEntries(damaged.volumes[1], 1, 0, 1);
+  const Bytes card = test::CardImageFile("CARD", damaged);
+  const std::string cardPath = dir.Write("damaged.cf7", card);
+  r = RunCli("check --repair " + ShellQuote(cardPath));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("error: volume 2 FDIR sector 1"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("mended: volume 2: "), std::string::npos) << r.out;
+  EXPECT_EQ(test::ReadFile(cardPath + ".bak"), card);
+  EXPECT_EQ(RunCli("check " + ShellQuote(cardPath)).status, 0);
+
+  // A card in a drive, through its stand-in.
+  layout.mounted = {1, 5, 0};
+  const std::string raw = dir.Write("card.raw", test::RawCard(layout));
+  ::setenv("KORVANE_DRIVES", raw.c_str(), 1);
+  r = RunCli("check drive:A", dir.path());
+  const test::CliResult json = RunCli("check --json drive:A", dir.path());
+  ::unsetenv("KORVANE_DRIVES");
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("DSK2 is volume 5, but the card holds 1 volumes"), std::string::npos) << r.out;
+  EXPECT_NE(json.out.find("\"code\": \"MountRecord\""), std::string::npos) << json.out;
 }
 
 }  // namespace
