@@ -300,6 +300,11 @@ RepairOutcome RepairPcFile(const std::string& path, bool keepBackup) {
   ImageFileSectors sectors(file, path);
   RepairPlan plan = PlanFloppyRepair(sectors, size > 0 ? static_cast<uint64_t>(size) : 0);
   outcome.after = plan.after;
+  if (!plan.refusal.empty()) {
+    outcome.failed = true;
+    outcome.refusal = plan.refusal;
+    return outcome;
+  }
   if (plan.writes.empty()) return outcome;
   if (keepBackup && !KeepBackup(path, outcome)) return outcome;
   if (!CommitRepair(sectors, plan) || !file.Flush()) {

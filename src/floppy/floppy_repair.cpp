@@ -271,6 +271,8 @@ RepairPlan PlanFloppyRepair(SectorSource& sectors, uint64_t imageBytes) {
     return plan;
   }
   plan.usable = true;
+  CheckReport before;
+  CheckFloppy(sectors, imageBytes, before);
   // Each step reads the file system as the steps before left it.
   RepairGeometry(planned, m, plan.actions);
   if (Reload(planned, imageBytes, m)) DropBadEntries(planned, m, plan.actions);
@@ -279,6 +281,17 @@ RepairPlan PlanFloppyRepair(SectorSource& sectors, uint64_t imageBytes) {
   if (Reload(planned, imageBytes, m)) CopyCrossLinked(planned, m, plan.actions);
   if (Reload(planned, imageBytes, m)) RebuildBitmap(planned, m, plan.actions);
   CheckFloppy(planned, imageBytes, plan.after);
+  // One mend can uncover another fault: a VIB total set from the image size
+  // brings an index entry that pointed past the old end back in range, now
+  // at a sector that holds no file record. A repair that leaves more errors
+  // than it found is no repair: keep the image as it is.
+  if (plan.after.Errors() > before.Errors()) {
+    plan.refusal = fmt::sprintf("mending would leave %d errors where the check found %d; nothing was changed",
+                                plan.after.Errors(), before.Errors());
+    plan.writes.clear();
+    plan.actions.clear();
+    plan.after = before;
+  }
   return plan;
 }
 

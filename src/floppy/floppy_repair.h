@@ -29,6 +29,7 @@ struct RepairPlan {
   std::vector<std::string> actions;   // one line per mend
   CheckReport after;                  // the check of the mended file system
   bool usable = false;                // false: the VIB leaves nothing to mend
+  std::string refusal;                // set when the mends were dropped, and why
 };
 
 // Works out the repairs without writing anything.

@@ -190,6 +190,33 @@ TEST(RepairPcFile, RefusesWhenBackupExistsAndLeavesWhatCannotBeMended) {
   EXPECT_TRUE(outcome.after.Has(FindingCode::SharedSector)) << Describe(outcome.after);
 }
 
+// Setting the VIB total from the image size brings an index entry that
+// pointed past the old end back in range, at a sector holding no file
+// record: such a repair would leave the image worse than it found it.
+TEST(RepairPcFile, NeverLeavesMoreErrorsThanItFound) {
+  test::RecordingReporter reporter;
+  test::TempDir dir;
+  Bytes damaged = ThreeFiles();
+  damaged[10] = 0x00;  // total 360 -> 104
+  damaged[11] = 0x68;
+  damaged[256 + 6] = 0x00;  // a fourth index entry: sector 126
+  damaged[256 + 7] = 0x7E;
+  std::fill(damaged.begin() + 126 * 256, damaged.begin() + 127 * 256, 0x7E);
+  const std::string path = dir.Write("worse.dsk", damaged);
+  const ContainerCheck before = CheckPcFile(path, true);
+  ASSERT_GT(before.report.Errors(), 0) << Describe(before.report);
+
+  const RepairOutcome outcome = RepairPcFile(path, true);
+  const ContainerCheck after = CheckPcFile(path, true);
+  EXPECT_LE(after.report.Errors(), before.report.Errors()) << Describe(after.report);
+  if (!outcome.written) {
+    EXPECT_EQ(test::ReadFile(path), damaged);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_NE(outcome.refusal.find("nothing was changed"), std::string::npos) << outcome.refusal;
+    EXPECT_FALSE(PathExists(path + ".bak"));
+  }
+}
+
 TEST(CheckPcFile, TiFilesArchivesAndFilesThatAreNoContainer) {
   test::RecordingReporter reporter;
   test::TempDir dir;
