@@ -11,6 +11,23 @@
 namespace korvane {
 namespace {
 
+// A smaller disk copied onto a volume is grown to the volume's 1600 sectors
+// but keeps its own tracks, sectors per track and sides, so that copying the
+// volume out can shrink it back to the disk it was. That mismatch is how
+// such volumes are meant to look, not a fault.
+bool IsGrownSmallerDisk(const Sector& vibSector) {
+  const ByteView v(vibSector.data(), vibSector.size());
+  const unsigned sides = v.u8(vib::kSides) ? v.u8(vib::kSides) : 1;
+  const unsigned geometry = v.u8(vib::kSectorsPerTrack) * v.u8(vib::kTracksPerSide) * sides;
+  return v.be16(vib::kTotalSectors) == 1600 && geometry != 0 && geometry < 1600;
+}
+
+void DropGeometryWarnings(CheckReport& report) {
+  std::erase_if(report.findings, [](const Finding& f) {
+    return f.code == FindingCode::VibGeometry && f.severity == Severity::Warning;
+  });
+}
+
 constexpr uint64_t kVolumeBytes = uint64_t{cf7::kVolumeSectors} * 256;
 
 bool HoldsMountRecord(const Sector& s) {
@@ -138,6 +155,7 @@ void CheckCard(Card& card, CheckReport& report, Progress& progress) {
     formatted[n - 1] = true;
     CheckReport volume;
     CheckFloppy(sectors, kVolumeBytes, volume);
+    if (IsGrownSmallerDisk(vib)) DropGeometryWarnings(volume);
     AddVolumeFindings(n, volume, report);
   }
   progress.End();

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 
 #include "fileops/container_check.h"
+#include "harddisk/cf7_copy.h"
+#include "harddisk/cf7_card.h"
 #include "support/card_builder.h"
 #include "support/damage.h"
 #include "support/floppy_check.h"
@@ -80,6 +82,27 @@ TEST(Cf7Check, SoundCardImageHasNoErrors) {
   EXPECT_EQ(r.Errors(), 0) << Dump(r);
   // Volume 3 is a 360-sector disk on a 1600-sector volume: read as it is.
   EXPECT_EQ(Find(r, FindingCode::VibTotal, "volume 3 VIB"), nullptr) << Dump(r);
+}
+
+// A smaller disk copied onto a volume keeps its own geometry under the
+// grown total; only a volume whose own geometry disagrees is warned about.
+TEST(Cf7Check, DiskCopiedOntoAVolumeIsNotAGeometryFault) {
+  test::TempDir dir;
+  const std::string card = dir.Write("card.cf7", test::CardImageFile("CARD", Layout()));
+  const std::string dsk =
+      dir.Write("in.dsk", test::DiskBuilder::Sssd("COPIED").Add(test::ProgramFile("P", Bytes(300, 1))).Build());
+  {
+    CardImage c;
+    ASSERT_TRUE(c.Open(card, true));
+    ASSERT_EQ(CopyImageToVolume(c, 2, dsk, NoProgress()), CardCopyResult::Done);
+  }
+  ContainerCheck grown = CheckPcFile(card, true);
+  EXPECT_EQ(grown.report.findings.size(), 0u) << Dump(grown.report);
+
+  test::CardLayout odd = Layout();
+  odd.volumes[0][0x0C] = 21;  // sectors per track: 21 x 40 x 2 is not 1600
+  const CheckReport r = CheckImage(dir, test::CardImageFile("CARD", odd));
+  EXPECT_NE(Find(r, FindingCode::VibGeometry, "volume 1 VIB"), nullptr) << Dump(r);
 }
 
 TEST(Cf7Check, DamagedVolumeAndMountRecordAreNamed) {
