@@ -13,6 +13,7 @@
 #include "support/damage.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/command_ids.h"
 #include "ui/edit_viewer.h"
 #include "ui/main_window.h"
@@ -20,6 +21,8 @@
 
 using namespace korvane;
 using namespace korvane::ui;
+using test::Enabled;
+using test::PutCursor;
 
 class CheckCommandTest : public QObject {
   Q_OBJECT
@@ -30,22 +33,7 @@ class CheckCommandTest : public QObject {
   Settings settings_;
   test::Bytes damaged_;
 
-  std::unique_ptr<MainWindow> Open() {
-    auto w = std::make_unique<MainWindow>(settings_, dir_->path() + "/Korvane.ini", dir_->path(), dir_->path());
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
-  }
-  static void PutCursor(MainWindow& w, const std::string& sourceName) {
-    PaneState& p = w.Cmds().Pane(kLeft).state;
-    for (int i = 0; i < p.RowCount(); ++i)
-      if (p.rows[static_cast<size_t>(i)].sourceName == sourceName) p.cursor = i;
-  }
-  static bool Enabled(MainWindow& w, int id) {
-    w.UpdateMenuState();
-    return w.Actions(id).front()->isEnabled();
-  }
+  std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
   // The texts of the open viewer windows, closing them.
   QStringList TakeViewerTexts() {
     QStringList texts;
@@ -102,17 +90,17 @@ class CheckCommandTest : public QObject {
     bool inPopup = false;
     for (QAction* a : w->Popup(2)->actions()) inPopup = inPopup || a == w->Actions(kCmdCheckImage).back();
     QVERIFY(inPopup);
-    PutCursor(*w, "GOOD.dsk");
+    PutCursor(*w, kLeft, "GOOD.dsk");
     QVERIFY(Enabled(*w, kCmdCheckImage));
-    PutCursor(*w, "HELLO");
+    PutCursor(*w, kLeft, "HELLO");
     QVERIFY(Enabled(*w, kCmdCheckImage));
-    PutCursor(*w, "notes.txt");
+    PutCursor(*w, kLeft, "notes.txt");
     QVERIFY(!Enabled(*w, kCmdCheckImage));
   }
 
   void soundImageReportsNoErrorsAndAsksNothing() {
     auto w = Open();
-    PutCursor(*w, "GOOD.dsk");
+    PutCursor(*w, kLeft, "GOOD.dsk");
     w->Actions(kCmdCheckImage).front()->trigger();
     const QStringList texts = TakeViewerTexts();
     QCOMPARE(texts.size(), 1);
@@ -121,7 +109,7 @@ class CheckCommandTest : public QObject {
 
   void repairAfterYesMendsAndKeepsTheOriginal() {
     auto w = Open();
-    PutCursor(*w, "BAD.dsk");
+    PutCursor(*w, kLeft, "BAD.dsk");
     QString asked;
     Answer(QMessageBox::Yes, &asked);
     w->Actions(kCmdCheckImage).front()->trigger();
@@ -143,7 +131,7 @@ class CheckCommandTest : public QObject {
 
   void noLeavesTheImageByteIdentical() {
     auto w = Open();
-    PutCursor(*w, "BAD.dsk");
+    PutCursor(*w, kLeft, "BAD.dsk");
     QString asked;
     Answer(QMessageBox::No, &asked);
     w->Actions(kCmdCheckImage).front()->trigger();

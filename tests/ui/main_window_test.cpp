@@ -22,6 +22,7 @@
 #include "catalog/sort.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/command_ids.h"
 #include "ui/config_dialog.h"
 #include "ui/main_window.h"
@@ -31,6 +32,7 @@
 
 using namespace korvane;
 using namespace korvane::ui;
+using test::Enabled;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -41,13 +43,7 @@ class MainWindowTest : public QObject {
   std::unique_ptr<test::RecordingReporter> reporter_;
   Settings settings_;
 
-  std::unique_ptr<MainWindow> Open(const std::string& path) {
-    auto w = std::make_unique<MainWindow>(settings_, dir_->path() + "/Korvane.ini", path, path);
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
-  }
+  std::unique_ptr<MainWindow> Open(const std::string& path) { return test::OpenMainWindow(settings_, *dir_, path); }
   static PaneModel& Left(MainWindow& w) { return w.Cmds().Pane(kLeft); }
   static int RowY(MainWindow& w, int row) { return row * w.View(kLeft)->LineHeight() + 2; }
   static void ClickRow(MainWindow& w, int row, Qt::KeyboardModifiers m = Qt::NoModifier) {
@@ -58,10 +54,6 @@ class MainWindowTest : public QObject {
     for (int i = 0; i < m.state.RowCount(); ++i)
       if (m.state.rows[static_cast<size_t>(i)].marked) out.push_back(i);
     return out;
-  }
-  static bool Enabled(MainWindow& w, int id) {
-    w.UpdateMenuState();
-    return w.Actions(id).front()->isEnabled();
   }
 
  private slots:
