@@ -35,26 +35,19 @@ uint64_t FileSize(const std::string& path) {
 
 }  // namespace
 
-class BackupDialogTest : public QObject {
+class BackupDialogTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
-
   std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
   std::string Ini() const { return dir_->path() + "/Korvane.ini"; }
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void cardBackupRestoredOntoAnotherCardGivesTheSameSectors() {

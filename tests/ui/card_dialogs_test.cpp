@@ -43,14 +43,10 @@ Bytes ImageSectors(const Bytes& image, uint64_t first, uint64_t count) {
 
 }  // namespace
 
-class CardDialogsTest : public QObject {
+class CardDialogsTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
-
   std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
   static PaneState& Pane(MainWindow& w, int side) { return w.Cmds().Pane(side).state; }
   static const CatalogEntry* Row(MainWindow& w, int side, const std::string& sourceName) {
@@ -70,14 +66,11 @@ class CardDialogsTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void cardReaderListsTheDrivesAndReadsTheChosenCardIntoThePane() {

@@ -24,13 +24,10 @@ using namespace korvane::ui;
 using test::Enabled;
 using test::PutCursor;
 
-class CheckCommandTest : public QObject {
+class CheckCommandTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
   test::Bytes damaged_;
 
   std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
@@ -60,9 +57,7 @@ class CheckCommandTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;
     const test::Bytes good = test::DiskBuilder::Sssd("GOOD")
                                  .Add(test::DisVarFile("README", 80, {"HI"}))
@@ -78,8 +73,7 @@ class CheckCommandTest : public QObject {
   }
   void cleanup() {
     TakeViewerTexts();
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void offeredOnContainerRowsInToolsAndPopup() {

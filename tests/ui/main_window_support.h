@@ -1,4 +1,5 @@
-// What the main-window tests share: opening the window the way the program
+// What the main-window tests share: a fresh scratch folder, reporter and
+// settings for each test function, opening the window the way the program
 // does (its Korvane.ini in the scratch folder, shown at 900 x 600, both
 // panes read), asking whether a menu item is enabled now, and putting a
 // pane's cursor on a row.
@@ -9,7 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/settings.h"
 #include "support/disk_builder.h"
+#include "support/recording_reporter.h"
 #include "ui/main_window.h"
 
 namespace korvane::test {
@@ -39,5 +42,25 @@ inline void PutCursor(ui::MainWindow& w, int side, const std::string& sourceName
   for (int i = 0; i < p.RowCount(); ++i)
     if (p.rows[static_cast<size_t>(i)].sourceName == sourceName) p.cursor = i;
 }
+
+// The scratch folder, the recording reporter and the settings a test class
+// works with; Begin() in its init() makes them fresh, End() in its cleanup()
+// drops them (the reporter first, so that the one before it is back).
+class MainWindowScene {
+ protected:
+  std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<RecordingReporter> reporter_;
+  Settings settings_;
+
+  void Begin() {
+    dir_ = std::make_unique<TempDir>();
+    reporter_ = std::make_unique<RecordingReporter>();
+    settings_ = Settings{};
+  }
+  void End() {
+    reporter_.reset();
+    dir_.reset();
+  }
+};
 
 }  // namespace korvane::test

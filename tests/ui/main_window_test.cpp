@@ -34,15 +34,10 @@ using namespace korvane;
 using namespace korvane::ui;
 using test::Enabled;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  // A directory with a sub-directory, a floppy image, a TI file and a PC file.
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
-
   std::unique_ptr<MainWindow> Open(const std::string& path) { return test::OpenMainWindow(settings_, *dir_, path); }
   static PaneModel& Left(MainWindow& w) { return w.Cmds().Pane(kLeft); }
   static int RowY(MainWindow& w, int row) { return row * w.View(kLeft)->LineHeight() + 2; }
@@ -57,10 +52,10 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
+  // The scratch folder holds a sub-directory, a floppy image, a TI file and
+  // a PC file.
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;  // SUB, GAMES.dsk, notes.txt
     dir_->Mkdir("SUB");
     dir_->Write("SUB/INNER", test::V9t9File(test::DisVarFile("INNER", 80, {"X"})));
@@ -68,8 +63,7 @@ class MainWindowTest : public QObject {
     dir_->Write("notes.txt", {'h', 'i', '\n'});
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void pageDownOnAShortPaneGoesToTheLastRowWithoutScrollBar() {

@@ -27,13 +27,10 @@ using namespace korvane::ui;
 using test::Enabled;
 using test::PutCursor;
 
-class ToolsCommandsTest : public QObject {
+class ToolsCommandsTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
 
   std::unique_ptr<MainWindow> Open(const std::string& path, const std::string& right = {}) {
     return test::OpenMainWindow(settings_, *dir_, path, right);
@@ -68,17 +65,14 @@ class ToolsCommandsTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;
     dir_->Write("HELLO", test::V9t9File(test::DisVarFile("HELLO", 80, {"HI"})));
     dir_->Write("WORLD", test::TifilesFile(test::DisVarFile("WORLD", 80, {"THERE"})));
     dir_->Write("GAMES.dsk", test::DiskBuilder::Sssd("GAMES").Add(test::DisVarFile("README", 80, {"HI"})).Build());
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void setAttributesWritesTheStatusByteOfEachHeaderKind() {
