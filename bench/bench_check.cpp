@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_hd_image.h"
 #include "fileops/container_check.h"
 #include "support/card_builder.h"
 #include "support/hd_builder.h"
@@ -51,17 +52,6 @@ struct BigCard {
   }
 };
 
-test::TiFile BenchFile(int n) {
-  test::TiFile f;
-  f.name = "F" + std::to_string(n);
-  f.status = 0x80;
-  f.recordLength = 80;
-  f.recordsPerSector = 3;
-  f.level3 = 16;  // a variable-length file counts its sectors here
-  f.data.assign(16 * 256, static_cast<uint8_t>(n));  // two AUs
-  return f;
-}
-
 // Built and written in a child process, so that the builder's 100 MB in
 // memory never becomes part of this process's resident set or peak.
 template <typename Work>
@@ -82,17 +72,7 @@ struct BigHardDisk {
     InChild([this] { Build(); });
   }
   void Build() const {
-    test::HardDiskBuilder builder("BENCH", 51200, 8);
-    int n = 0;
-    for (int i = 0; i < 114; ++i) {
-      test::HdDir& top = builder.Root().AddDir("D" + std::to_string(i));
-      for (int f = 0; f < 20; ++f) top.Add(BenchFile(n++));
-      for (int j = 0; j < 6; ++j) {
-        test::HdDir& sub = top.AddDir("S" + std::to_string(j));
-        for (int f = 0; f < 20; ++f) sub.Add(BenchFile(n++));
-      }
-    }
-    const test::Bytes bytes = builder.Build().bytes;
+    const test::Bytes bytes = test::BenchHardDisk().bytes;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
   }

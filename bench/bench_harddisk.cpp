@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_hd_image.h"
 #include "harddisk/hd_tree.h"
 #include "support/disk_builder.h"
 #include "support/hd_builder.h"
@@ -15,19 +16,6 @@
 namespace {
 
 using namespace korvane;
-
-constexpr uint16_t kSpau = 8;
-constexpr uint16_t kTotalAus = 51200;  // x 8 sectors x 256 bytes = 100 MiB
-
-test::TiFile BenchFile(int n) {
-  test::TiFile f;
-  f.name = "F" + std::to_string(n);
-  f.status = 0x80;
-  f.recordLength = 80;
-  f.recordsPerSector = 3;
-  f.data.assign(16 * 256, static_cast<uint8_t>(n));  // two AUs
-  return f;
-}
 
 struct Bench {
   test::TempDir dir;
@@ -38,17 +26,7 @@ struct Bench {
 const Bench& Image() {
   static Bench* bench = [] {
     auto* b = new Bench();
-    test::HardDiskBuilder builder("BENCH", kTotalAus, kSpau);
-    int n = 0;
-    for (int i = 0; i < 114; ++i) {
-      test::HdDir& top = builder.Root().AddDir("D" + std::to_string(i));
-      for (int f = 0; f < 20; ++f) top.Add(BenchFile(n++));
-      for (int j = 0; j < 6; ++j) {
-        test::HdDir& sub = top.AddDir("S" + std::to_string(j));
-        for (int f = 0; f < 20; ++f) sub.Add(BenchFile(n++));
-      }
-    }
-    const test::HdImage img = builder.Build();
+    const test::HdImage img = test::BenchHardDisk();
     b->path = b->dir.Write("bench.hd", img.bytes);
     b->sectors.push_back(0);
     for (const auto& [path, au] : img.dirAu) b->sectors.push_back(img.Sector(au));

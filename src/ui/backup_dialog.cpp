@@ -15,6 +15,7 @@
 #include "platform/ini_file.h"
 #include "platform/settings.h"
 #include "ui/gui_reporter.h"
+#include "ui/run_dialog.h"
 
 namespace korvane::ui {
 
@@ -56,22 +57,14 @@ BackupDialog::BackupDialog(QWidget* parent, BackupDirection direction, std::vect
   nameRow->addWidget(name_, 1);
   nameRow->addWidget(browse_);
   layout->addLayout(nameRow);
-  bar_->setRange(0, 1);
-  bar_->setValue(0);
-  layout->addWidget(bar_);
+  AddIdleProgressBar(layout, bar_);
   text_->setTextFormat(Qt::PlainText);
   text_->setMinimumWidth(360);
   layout->addWidget(text_);
-  auto* cancel = new QPushButton("Cancel", this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(action_);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  AddActionRow(this, layout, action_);
 
   connect(browse_, &QPushButton::clicked, this, &BackupDialog::Browse);
   connect(action_, &QPushButton::clicked, this, &BackupDialog::Start);
-  connect(cancel, &QPushButton::clicked, this, &BackupDialog::reject);
 }
 
 const RemovableDrive* BackupDialog::Chosen() const {

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "ui/run_dialog.h"
+
 namespace korvane::ui {
 
 CardCopyDialog::CardCopyDialog(QWidget* parent, CardCopyRun& run, uint32_t volumeCount,
@@ -39,19 +41,10 @@ CardCopyDialog::CardCopyDialog(QWidget* parent, CardCopyRun& run, uint32_t volum
   volumeRow->addStretch(1);
   layout->addLayout(volumeRow);
   layout->addWidget(auto_);
-  bar_->setRange(0, 1);
-  bar_->setValue(0);
-  layout->addWidget(bar_);
+  AddIdleProgressBar(layout, bar_);
   progress_ = GuiProgress(bar_, nullptr);
-  auto* cancel = new QPushButton("Cancel", this);
-  copyButton_->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(copyButton_);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  AddActionRow(this, layout, copyButton_);
   connect(copyButton_, &QPushButton::clicked, this, &CardCopyDialog::CopyNext);
-  connect(cancel, &QPushButton::clicked, this, &CardCopyDialog::reject);
 }
 
 void CardCopyDialog::CopyNext() {

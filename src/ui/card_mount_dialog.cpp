@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "harddisk/cf7_volumes.h"
+#include "ui/run_dialog.h"
 
 namespace korvane::ui {
 
@@ -32,15 +33,8 @@ CardMountDialog::CardMountDialog(QWidget* parent, const std::vector<std::string>
   }
   layout->addLayout(form);
   auto* mount = new QPushButton("Mount", this);
-  mount->setDefault(true);
-  auto* cancel = new QPushButton("Cancel", this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(mount);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  AddActionRow(this, layout, mount);
   connect(mount, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::array<uint16_t, 3> CardMountDialog::Selection() const {

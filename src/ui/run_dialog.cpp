@@ -19,24 +19,34 @@ RunDialog::RunDialog(QWidget* parent, const QString& action) : QDialog(parent), 
   });
 }
 
-QProgressBar* RunDialog::AddProgressBar(QBoxLayout* layout, QLabel* text) {
-  auto* bar = new QProgressBar(this);
+QPushButton* AddActionRow(QDialog* dialog, QBoxLayout* layout, QPushButton* action) {
+  action->setDefault(true);
+  auto* cancel = new QPushButton("Cancel", dialog);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(action);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  // reject() is virtual: a dialog that cancels a run instead of closing
+  // gets its own.
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  return cancel;
+}
+
+void AddIdleProgressBar(QBoxLayout* layout, QProgressBar* bar) {
   bar->setRange(0, 1);
   bar->setValue(0);
   layout->addWidget(bar);
+}
+
+QProgressBar* RunDialog::AddProgressBar(QBoxLayout* layout, QLabel* text) {
+  auto* bar = new QProgressBar(this);
+  AddIdleProgressBar(layout, bar);
   progress_ = GuiProgress(bar, text);
   return bar;
 }
 
-void RunDialog::AddButtons(QBoxLayout* layout) {
-  auto* cancel = new QPushButton("Cancel", this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(action_);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
-  connect(cancel, &QPushButton::clicked, this, &RunDialog::reject);
-}
+void RunDialog::AddButtons(QBoxLayout* layout) { AddActionRow(this, layout, action_); }
 
 void RunDialog::Run(const std::function<void(Progress&)>& work) {
   if (running_) return;

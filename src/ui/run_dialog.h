@@ -48,6 +48,14 @@ class RunDialog : public QDialog {
   bool running_ = false;
 };
 
+// `action` (made the default) and a "Cancel" that rejects `dialog`, at the
+// right of a row added to `layout`; the dialogs of this program all end
+// with that row. Returns the Cancel button.
+QPushButton* AddActionRow(QDialog* dialog, QBoxLayout* layout, QPushButton* action);
+
+// `bar` at 0 of 1 (empty until a run reports), added to `layout`.
+void AddIdleProgressBar(QBoxLayout* layout, QProgressBar* bar);
+
 // Filters what the user types or pastes into a field: refused characters
 // of the new text never appear, and the field grows no longer than the
 // filter's length allows; the cursor stays where the user typed. The text

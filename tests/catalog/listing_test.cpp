@@ -5,6 +5,7 @@
 #include "catalog/sort.h"
 #include "fileops/locations.h"
 #include "support/disk_builder.h"
+#include "support/pane_reader.h"
 
 namespace korvane {
 namespace {
@@ -14,13 +15,7 @@ using test::Bytes;
 const std::string kHead =
     "Name             Size   Type            Attr       Description\r\n" + std::string(87, '-') + "\r\n";
 
-PaneState Open(const std::string& path) {
-  PaneState pane;
-  pane.locationPath = path;
-  EXPECT_TRUE(ReadLocation(pane));
-  SortRows(pane.rows, pane.sortKey);
-  return pane;
-}
+PaneState Open(const std::string& path) { return test::ReadSortedPane(path); }
 
 TEST(Listing, AnEmptyDirectoryGivesTheHeaderLinesOnly) {
   test::TempDir dir;

@@ -3,13 +3,13 @@
 // commands on a card in a drive and on a card image.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "support/card_builder.h"
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"
+#include "support/drive_stand_ins.h"
 #include "support/hd_builder.h"
 
 namespace korvane {
@@ -25,39 +25,18 @@ std::string Quote(const std::string& s) { return test::ShellQuote(s); }
 // the one they read.
 struct StandIns {
   test::TempDir dir;
-  std::vector<std::string> paths;
+  test::DriveStandIns drives;
+  const std::vector<std::string>& paths = drives.paths;
 
-  explicit StandIns(const std::vector<std::pair<std::string, Bytes>>& files) {
-    std::string list;
-    for (const auto& [name, bytes] : files) {
-      paths.push_back(dir.Write(name, bytes));
-      list += (list.empty() ? "" : ":") + paths.back();
-    }
-    ::setenv("KORVANE_DRIVES", list.c_str(), 1);
-  }
-  ~StandIns() { ::unsetenv("KORVANE_DRIVES"); }
+  explicit StandIns(const std::vector<std::pair<std::string, Bytes>>& files) : drives(dir, files) {}
   test::CliResult Run(const std::string& args, test::Capture capture = test::Capture::StdoutAndStderr) const {
     return test::RunCli(args, dir.path(), capture);
   }
   std::string Path(const std::string& name) const { return dir.path() + "/" + name; }
 };
 
-test::CardLayout TwoVolumes() {
-  test::CardLayout layout;
-  layout.volumes = {test::DiskBuilder::Dssd("CARDONE").Add(test::DisVarFile("README", 80, {"HI"})).Build(),
-                    test::FormattedVolume("CARDTWO")};
-  layout.extraSectors = 5;
-  layout.mount = true;
-  layout.mounted = {2, 1, 0};
-  return layout;
-}
-
-Bytes Slice(const Bytes& b, size_t from, size_t length) {
-  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + length));
-}
-
 TEST(DriveCli, DrivesListsWhatEachDriveHoldsUnderTheAllowedLetters) {
-  const Bytes card = test::RawCard(TwoVolumes());
+  const Bytes card = test::RawCard(test::TwoVolumeCard());
   const test::HdImage hd = test::HardDiskBuilder("HARDONE", 400, 2).Build();
   StandIns s({{"card.raw", card}, {"hd.raw", hd.bytes}, {"blank.raw", Bytes(512 * 64, 0)}});
 
@@ -94,7 +73,7 @@ TEST(DriveCli, DrivesListsWhatEachDriveHoldsUnderTheAllowedLetters) {
 }
 
 TEST(DriveCli, CardBacksUpAndRestoresOntoAnotherCardButNotOntoASmallerOne) {
-  const Bytes source = test::RawCard(TwoVolumes());
+  const Bytes source = test::RawCard(test::TwoVolumeCard());
   const Bytes target(source.size() + 512 * 40, 0x11);
   const Bytes small(source.size() - 512, 0x33);
   StandIns s({{"source.raw", source}, {"target.raw", target}, {"small.raw", small}});
@@ -102,7 +81,7 @@ TEST(DriveCli, CardBacksUpAndRestoresOntoAnotherCardButNotOntoASmallerOne) {
   test::CliResult r = s.Run("backup A: " + Quote(s.Path("my card.cf7")));
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out, "");  // no progress when stderr is no terminal
-  EXPECT_EQ(test::ReadFile(s.Path("my card.cf7")), test::CardImageFile("MY CARD", TwoVolumes()));
+  EXPECT_EQ(test::ReadFile(s.Path("my card.cf7")), test::CardImageFile("MY CARD", test::TwoVolumeCard()));
 
   // An existing image is only replaced when asked to.
   r = s.Run("backup A " + Quote(s.Path("my card.cf7")));
@@ -113,7 +92,7 @@ TEST(DriveCli, CardBacksUpAndRestoresOntoAnotherCardButNotOntoASmallerOne) {
   ASSERT_EQ(r.status, 0) << r.out;
   const Bytes restored = test::ReadFile(s.paths[1]);
   const Bytes sectors = test::CompactRawCard(source);
-  EXPECT_EQ(Slice(test::CompactRawCard(restored), 0, sectors.size()), sectors);
+  EXPECT_EQ(test::Slice(test::CompactRawCard(restored), 0, sectors.size()), sectors);
   EXPECT_EQ(restored[source.size()], 0x11);  // past the image: untouched
 
   r = s.Run("restore D " + Quote(s.Path("my card.cf7")));
@@ -140,7 +119,7 @@ TEST(DriveCli, HardDiskBacksUpItsFormattedSizeAndRestores) {
   EXPECT_EQ(test::ReadFile(s.Path("disk.img")), hd.bytes);
   r = s.Run("restore B disk.img");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_EQ(Slice(test::ReadFile(s.paths[1]), 0, hd.bytes.size()), hd.bytes);
+  EXPECT_EQ(test::Slice(test::ReadFile(s.paths[1]), 0, hd.bytes.size()), hd.bytes);
 }
 
 // Sector 0 of card volume `v` as the TI sees it.
@@ -174,17 +153,17 @@ TEST(DriveCli, VolumesAreInitializedAndMountedOnACardImageAndOnACardInADrive) {
 
   // The image: the record in its header, the new volume in place.
   const Bytes file = test::ReadFile(image);
-  EXPECT_EQ(Slice(file, 20, 8), (Bytes{0xAA, 0x03, 0, 3, 0, 0, 0, 1}));
-  const Bytes imageSectors = Slice(file, 128, file.size() - 128);
+  EXPECT_EQ(test::Slice(file, 20, 8), (Bytes{0xAA, 0x03, 0, 3, 0, 0, 0, 1}));
+  const Bytes imageSectors = test::Slice(file, 128, file.size() - 128);
   // The card: the record in sector 0, the volume written with its filler.
   const Bytes raw = test::ReadFile(s.paths[0]);
   const Bytes cardSectors = test::CompactRawCard(raw);
-  EXPECT_EQ(Slice(VolumeSector0(cardSectors, 1), 20, 8), (Bytes{0xAA, 0x03, 0, 3, 0, 0, 0, 1}));
+  EXPECT_EQ(test::Slice(VolumeSector0(cardSectors, 1), 20, 8), (Bytes{0xAA, 0x03, 0, 3, 0, 0, 0, 1}));
   for (const Bytes* sectors : {&imageSectors, &cardSectors}) {
     const Bytes vib = VolumeSector0(*sectors, 3);
-    EXPECT_EQ(Slice(vib, 0, 10), Slice(test::FormattedVolume("NEWVOL"), 0, 10));
-    EXPECT_EQ(Slice(*sectors, (2 * 1600 + 1) * 256, 256), Bytes(256, 0));     // empty file index
-    EXPECT_EQ(Slice(*sectors, (2 * 1600 + 2) * 256, 256), Bytes(256, 0xE5));  // fresh sectors
+    EXPECT_EQ(test::Slice(vib, 0, 10), test::Slice(test::FormattedVolume("NEWVOL"), 0, 10));
+    EXPECT_EQ(test::Slice(*sectors, (2 * 1600 + 1) * 256, 256), Bytes(256, 0));     // empty file index
+    EXPECT_EQ(test::Slice(*sectors, (2 * 1600 + 2) * 256, 256), Bytes(256, 0xE5));  // fresh sectors
     EXPECT_EQ(VolumeSector0(*sectors, 2), Bytes(256, 0));                      // volume 2 untouched
   }
   EXPECT_EQ(raw[2 * 1600 * 512 + 1], 0xE4);
@@ -194,7 +173,7 @@ TEST(DriveCli, VolumesAreInitializedAndMountedOnACardImageAndOnACardInADrive) {
 }
 
 TEST(DriveCli, ACardInADriveListsItsVolumesWhichCannotBeEntered) {
-  test::CardLayout layout = TwoVolumes();
+  test::CardLayout layout = test::TwoVolumeCard();
   layout.volumes.push_back({});
   StandIns s({{"card.raw", test::RawCard(layout)}, {"pc.raw", Bytes(512 * 64, 0)}});
   test::CliResult r = s.Run("dir drive:A", test::Capture::Stdout);
@@ -223,7 +202,7 @@ TEST(DriveCli, ACardInADriveListsItsVolumesWhichCannotBeEntered) {
 
 TEST(DriveCli, VolumesCopyOutAsDskImagesAndImagesOntoVolumes) {
   const Bytes small = test::DiskBuilder::Sssd("SMALL").Add(test::DisVarFile("NOTE", 80, {"A NOTE"})).Build();
-  test::CardLayout layout = TwoVolumes();
+  test::CardLayout layout = test::TwoVolumeCard();
   layout.volumes.push_back(test::FormattedVolume("THIRD"));
   StandIns s({{"card.raw", test::RawCard(layout)}});
   const std::string out = s.dir.Mkdir("out");
@@ -234,7 +213,7 @@ TEST(DriveCli, VolumesCopyOutAsDskImagesAndImagesOntoVolumes) {
   ASSERT_EQ(r.status, 0) << r.out;
   const Bytes whole = test::ReadFile(out + "/CARDONE.dsk");
   ASSERT_EQ(whole.size(), 1600u * 256);
-  EXPECT_EQ(Slice(whole, 256, 719 * 256), Slice(layout.volumes[0], 256, 719 * 256));
+  EXPECT_EQ(test::Slice(whole, 256, 719 * 256), test::Slice(layout.volumes[0], 256, 719 * 256));
 
   // In: onto volume 3, then out again by its number: it shrinks back to the
   // image it was.
@@ -242,10 +221,10 @@ TEST(DriveCli, VolumesCopyOutAsDskImagesAndImagesOntoVolumes) {
   r = s.Run("copy . drive:A small.dsk --volume 3");
   ASSERT_EQ(r.status, 0) << r.out;
   const Bytes cardSectors = test::CompactRawCard(test::ReadFile(s.paths[0]));
-  EXPECT_EQ(Slice(cardSectors, 2 * 1600 * 256 + 256, 359 * 256), Slice(small, 256, 359 * 256));
-  EXPECT_EQ(Slice(cardSectors, (2 * 1600 + 360) * 256, 1240 * 256), Bytes(1240 * 256, 0xE5));
+  EXPECT_EQ(test::Slice(cardSectors, 2 * 1600 * 256 + 256, 359 * 256), test::Slice(small, 256, 359 * 256));
+  EXPECT_EQ(test::Slice(cardSectors, (2 * 1600 + 360) * 256, 1240 * 256), Bytes(1240 * 256, 0xE5));
   // Volume 1 keeps the card's mount record.
-  EXPECT_EQ(Slice(VolumeSector0(cardSectors, 1), 20, 8), (Bytes{0xAA, 0x03, 0, 2, 0, 1, 0, 0}));
+  EXPECT_EQ(test::Slice(VolumeSector0(cardSectors, 1), 20, 8), (Bytes{0xAA, 0x03, 0, 2, 0, 1, 0, 0}));
   r = s.Run("copy drive:A " + Quote(out) + " '#3'");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(test::ReadFile(out + "/SMALL.dsk"), small);

@@ -13,6 +13,7 @@
 #include "support/disk_builder.h"
 #include "support/floppy_check.h"
 #include "support/imgtool_check.h"
+#include "support/pane_reader.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -20,13 +21,7 @@ namespace {
 
 using test::Bytes;
 
-PaneState OpenDir(const std::string& path) {
-  PaneState pane;
-  pane.locationPath = path;
-  EXPECT_TRUE(ReadLocation(pane));
-  SortRows(pane.rows, pane.sortKey);
-  return pane;
-}
+PaneState OpenDir(const std::string& path) { return test::ReadSortedPane(path); }
 
 PaneState OpenImage(const std::string& path) {
   PaneState pane;

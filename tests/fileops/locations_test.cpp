@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "platform/pc_file.h"
 #include "support/disk_builder.h"
+#include "support/pane_reader.h"
 #include "support/recording_reporter.h"
 
 namespace korvane {
@@ -38,13 +39,7 @@ int IndexOf(const PaneState& pane, const std::string& name) {
   return -1;
 }
 
-PaneState Open(const std::string& path) {
-  PaneState pane;
-  pane.locationPath = path;
-  EXPECT_TRUE(ReadLocation(pane));
-  SortRows(pane.rows, pane.sortKey);
-  return pane;
-}
+PaneState Open(const std::string& path) { return test::ReadSortedPane(path); }
 
 TEST(ScanDirectory, ClassifiesFilesByTheirFirstBytes) {
   test::TempDir dir;

@@ -10,6 +10,7 @@
 
 #include "harddisk/cf7_volumes.h"
 #include "support/card_builder.h"
+#include "support/drive_stand_ins.h"
 #include "support/floppy_check.h"
 #include "support/recording_reporter.h"
 
@@ -17,23 +18,6 @@ namespace korvane {
 namespace {
 
 using test::Bytes;
-
-DriveDevice StandIn(const std::string& path, char letter = 'B') {
-  DriveDevice d;
-  d.letter = letter;
-  d.path = path;
-  d.standIn = true;
-  return d;
-}
-
-DriveEnvironment StandInEnv(const std::string& path) {
-  DriveEnvironment env;
-  env.sysBlock = "/nonexistent";
-  env.mountInfo = "/nonexistent";
-  env.standInsGiven = true;
-  env.standIns = {path};
-  return env;
-}
 
 test::CardLayout ThreeVolumes() {
   test::CardLayout layout;
@@ -92,7 +76,7 @@ TEST(Cf7VolumeList, CardInDriveOfFiveVolumesAnd1599SectorsListsFive) {
   layout.extraSectors = 1599;
   const std::string path = dir.Write("card.raw", test::RawCard(layout));
   CardDrive card;
-  ASSERT_TRUE(card.Open(StandInEnv(path), StandIn(path), DriveAccess::Read));
+  ASSERT_TRUE(card.Open(test::StandInEnv(path), test::StandInDevice(path), DriveAccess::Read));
   EXPECT_EQ(card.SectorCount(), 5u * 1600 + 1599);
   FileList rows;
   ASSERT_TRUE(ListCardVolumes(card, false, rows, NoProgress()));
@@ -119,7 +103,7 @@ TEST(Cf7VolumeList, CorpusRawCardListsItsTwoVolumes) {
   ASSERT_EQ(names.size(), 2u);
 
   CardDrive card;
-  ASSERT_TRUE(card.Open(StandInEnv(base), StandIn(base), DriveAccess::Read));
+  ASSERT_TRUE(card.Open(test::StandInEnv(base), test::StandInDevice(base), DriveAccess::Read));
   FileList rows;
   ASSERT_TRUE(ListCardVolumes(card, false, rows, NoProgress()));
   ASSERT_EQ(rows.size(), names.size());
@@ -202,7 +186,7 @@ TEST(Cf7Initialize, DriveVolumeIsWrittenInTheEvenByteLayout) {
   layout.volumes = {{}, {}};
   const std::string path = dir.Write("card.raw", test::RawCard(layout));
   CardDrive card;
-  ASSERT_TRUE(card.Open(StandInEnv(path), StandIn(path), DriveAccess::Write));
+  ASSERT_TRUE(card.Open(test::StandInEnv(path), test::StandInDevice(path), DriveAccess::Write));
   ASSERT_TRUE(InitializeVolume(card, 2, "DRIVE", NoProgress()));
   const Bytes raw = test::ReadFile(path);
   const size_t first = 1600 * 512;
@@ -250,7 +234,7 @@ TEST(Cf7Mount, ImageRecordLivesInTheHeaderAndDriveRecordInEvenBytesOfSectorZero)
   const Bytes rawBefore = test::ReadFile(raw);
   {
     CardDrive card;
-    ASSERT_TRUE(card.Open(StandInEnv(raw), StandIn(raw), DriveAccess::Write));
+    ASSERT_TRUE(card.Open(test::StandInEnv(raw), test::StandInDevice(raw), DriveAccess::Write));
     ASSERT_TRUE(SetMountRecord(card, {2, 3, 0}));
     MountRecord r;
     ASSERT_TRUE(card.ReadMountRecord(r));

@@ -12,6 +12,7 @@
 #include "harddisk/cf7_copy.h"
 #include "harddisk/cf7_card.h"
 #include "support/card_builder.h"
+#include "support/drive_stand_ins.h"
 #include "support/damage.h"
 #include "support/floppy_check.h"
 #include "support/imgtool_check.h"
@@ -55,23 +56,10 @@ CheckReport CheckImage(const test::TempDir& dir, const Bytes& file) {
   return c.report;
 }
 
-DriveEnvironment StandInEnv(const std::string& path) {
-  DriveEnvironment env;
-  env.sysBlock = "/nonexistent";
-  env.mountInfo = "/nonexistent";
-  env.standInsGiven = true;
-  env.standIns = {path};
-  return env;
-}
-
 CheckReport CheckDrive(const std::string& path) {
-  DriveDevice d;
-  d.letter = 'B';
-  d.path = path;
-  d.standIn = true;
   CardDrive card;
   CheckReport r;
-  EXPECT_TRUE(card.Open(StandInEnv(path), d, DriveAccess::Read));
+  EXPECT_TRUE(card.Open(test::StandInEnv(path), test::StandInDevice(path), DriveAccess::Read));
   CheckCard(card, r);
   return r;
 }

@@ -9,6 +9,7 @@
 #include "floppy/v9t9.h"
 #include "harddisk/cf7_volumes.h"
 #include "support/card_builder.h"
+#include "support/drive_stand_ins.h"
 #include "support/floppy_check.h"
 #include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
@@ -17,22 +18,6 @@ namespace korvane {
 namespace {
 
 using test::Bytes;
-
-DriveEnvironment StandInEnv(const std::string& path) {
-  DriveEnvironment env;
-  env.sysBlock = env.mountInfo = "/nonexistent";
-  env.standInsGiven = true;
-  env.standIns = {path};
-  return env;
-}
-
-DriveDevice StandIn(const std::string& path) {
-  DriveDevice d;
-  d.letter = 'B';
-  d.path = path;
-  d.standIn = true;
-  return d;
-}
 
 test::CardLayout Volumes(int count) {
   test::CardLayout layout;
@@ -212,7 +197,7 @@ TEST(Cf7CopyIn, VolumeOneOfADriveKeepsTheMountRecordAndOfAnImageDoesNot) {
   const std::string raw = dir.Write("card.raw", test::RawCard(layout));
   {
     CardDrive c;
-    ASSERT_TRUE(c.Open(StandInEnv(raw), StandIn(raw), DriveAccess::Write));
+    ASSERT_TRUE(c.Open(test::StandInEnv(raw), test::StandInDevice(raw), DriveAccess::Write));
     ASSERT_EQ(CopyImageToVolume(c, 1, dsk, NoProgress()), CardCopyResult::Done);
   }
   const Bytes sectors = test::CompactRawCard(test::ReadFile(raw));

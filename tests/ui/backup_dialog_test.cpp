@@ -16,6 +16,7 @@
 #include "support/card_builder.h"
 #include "support/hd_builder.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/backup_dialog.h"
 #include "ui/command_ids.h"
 #include "ui/main_window.h"
@@ -27,16 +28,6 @@ using test::WhenUp;
 
 namespace {
 
-test::CardLayout TwoVolumes() {
-  test::CardLayout layout;
-  layout.volumes = {test::DiskBuilder::Dssd("CARDONE").Add(test::DisVarFile("README", 80, {"HI"})).Build(),
-                    test::FormattedVolume("CARDTWO")};
-  layout.extraSectors = 5;
-  layout.mount = true;
-  layout.mounted = {2, 1, 0};
-  return layout;
-}
-
 uint64_t FileSize(const std::string& path) {
   struct stat st{};
   return stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
@@ -44,36 +35,23 @@ uint64_t FileSize(const std::string& path) {
 
 }  // namespace
 
-class BackupDialogTest : public QObject {
+class BackupDialogTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
-
-  std::unique_ptr<MainWindow> Open() {
-    auto w = std::make_unique<MainWindow>(settings_, Ini(), dir_->path(), dir_->path());
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
-  }
+  std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
   std::string Ini() const { return dir_->path() + "/Korvane.ini"; }
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void cardBackupRestoredOntoAnotherCardGivesTheSameSectors() {
-    const Bytes source = test::RawCard(TwoVolumes());
+    const Bytes source = test::RawCard(test::TwoVolumeCard());
     const test::HdImage hd = test::HardDiskBuilder("HARDONE", 400, 2).Build();
     test::DriveStandIns drives(*dir_, {{"card.raw", source},
                                        {"hd.raw", hd.bytes},
@@ -108,7 +86,7 @@ class BackupDialogTest : public QObject {
     QCOMPARE(reporter_->questions[0].text, std::string("Select a disk to save."));
     QCOMPARE(reporter_->questions[1].text, std::string("Select a filename for the image to save."));
     QVERIFY(reporter_->errors.empty());
-    QCOMPARE(test::ReadFile(image), test::CardImageFile("MY CARD", TwoVolumes()));
+    QCOMPARE(test::ReadFile(image), test::CardImageFile("MY CARD", test::TwoVolumeCard()));
     // The pane showing the folder lists the new image.
     bool listed = false;
     for (const CatalogEntry& r : w->Cmds().Pane(kLeft).state.rows)
@@ -220,7 +198,7 @@ class BackupDialogTest : public QObject {
   }
 
   void fileDialogStartsInTheRememberedFolderAndRemembersTheNewOne() {
-    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(TwoVolumes())}});
+    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(test::TwoVolumeCard())}});
     const std::string images = dir_->Mkdir("images");
     const std::string other = dir_->Mkdir("other");
     IniFile ini;

@@ -18,6 +18,7 @@
 #include "support/floppy_check.h"
 #include "support/imgtool_check.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/card_copy_dialog.h"
 #include "ui/card_format_dialog.h"
 #include "ui/card_mount_dialog.h"
@@ -28,57 +29,26 @@
 
 using namespace korvane;
 using namespace korvane::ui;
+using test::Enabled;
+using test::PutCursor;
 using test::Bytes;
 using test::WhenUp;
 
 namespace {
 
-test::CardLayout TwoVolumes() {
-  test::CardLayout layout;
-  layout.volumes = {test::DiskBuilder::Dssd("CARDONE").Add(test::DisVarFile("README", 80, {"HI"})).Build(),
-                    test::FormattedVolume("CARDTWO")};
-  layout.extraSectors = 5;
-  layout.mount = true;
-  layout.mounted = {2, 1, 0};
-  return layout;
-}
-
-Bytes Slice(const Bytes& b, size_t from, size_t length) {
-  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + length));
-}
-
 // TI sectors `first` .. first + count - 1 of a card image file.
 Bytes ImageSectors(const Bytes& image, uint64_t first, uint64_t count) {
-  return Slice(image, 128 + first * 256, count * 256);
+  return test::Slice(image, 128 + first * 256, count * 256);
 }
 
 }  // namespace
 
-class CardDialogsTest : public QObject {
+class CardDialogsTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
-
-  std::unique_ptr<MainWindow> Open() {
-    auto w = std::make_unique<MainWindow>(settings_, dir_->path() + "/Korvane.ini", dir_->path(), dir_->path());
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
-  }
+  std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
   static PaneState& Pane(MainWindow& w, int side) { return w.Cmds().Pane(side).state; }
-  static bool Enabled(MainWindow& w, int id) {
-    w.UpdateMenuState();
-    return w.Actions(id).front()->isEnabled();
-  }
-  static void Cursor(MainWindow& w, int side, const std::string& sourceName) {
-    PaneState& p = Pane(w, side);
-    for (int i = 0; i < p.RowCount(); ++i)
-      if (p.rows[static_cast<size_t>(i)].sourceName == sourceName) p.cursor = i;
-  }
   static const CatalogEntry* Row(MainWindow& w, int side, const std::string& sourceName) {
     for (const CatalogEntry& r : Pane(w, side).rows)
       if (r.sourceName == sourceName) return &r;
@@ -96,18 +66,15 @@ class CardDialogsTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void cardReaderListsTheDrivesAndReadsTheChosenCardIntoThePane() {
-    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(TwoVolumes())}, {"pc.raw", Bytes(512 * 64, 0)}});
+    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(test::TwoVolumeCard())}, {"pc.raw", Bytes(512 * 64, 0)}});
     auto w = Open();
     const size_t before = static_cast<size_t>(Pane(*w, kLeft).RowCount());
     QStringList labels;
@@ -158,12 +125,12 @@ class CardDialogsTest : public QObject {
   }
 
   void initializeWritesAFreshVolumeOntoTheCardInTheDrive() {
-    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(TwoVolumes())}});
+    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(test::TwoVolumeCard())}});
     auto w = Open();
     ReadCardA(*w);
     Pane(*w, kLeft).cursor = 0;
     QVERIFY2(!Enabled(*w, kCmdInitCardVolume), "not on the \"..\" row");
-    Cursor(*w, kLeft, "VOL #0002");
+    PutCursor(*w, kLeft, "VOL #0002");
     QVERIFY(Enabled(*w, kCmdInitCardVolume));
     QString title, checked;
     bool geometryFixed = true;
@@ -184,22 +151,22 @@ class CardDialogsTest : public QObject {
 
     const Bytes raw = test::ReadFile(drives.paths[0]);
     const Bytes card = test::CompactRawCard(raw);
-    const Bytes volume = Slice(card, 1600 * 256, 1600 * 256);
+    const Bytes volume = test::Slice(card, 1600 * 256, 1600 * 256);
     QCOMPARE(std::string(volume.begin(), volume.begin() + 10), std::string("NEWVOLX   "));
     QCOMPARE(test::CheckFloppyConsistency(volume), std::vector<std::string>{});
     QCOMPARE(volume[2 * 256 + 17], uint8_t{0xE5});
     QCOMPARE(raw[1600 * 512 + 1], uint8_t{0xE4});  // filler of a volume's first sector
     QCOMPARE(raw[1601 * 512 + 1], uint8_t{0xE5});
     // Volume 1 and the mount record are untouched.
-    QCOMPARE(Slice(card, 0, 1600 * 256), Slice(test::CompactRawCard(test::RawCard(TwoVolumes())), 0, 1600 * 256));
+    QCOMPARE(test::Slice(card, 0, 1600 * 256), test::Slice(test::CompactRawCard(test::RawCard(test::TwoVolumeCard())), 0, 1600 * 256));
     QCOMPARE(Row(*w, kLeft, "VOL #0002")->tiName, std::string("NEWVOLX   "));
   }
 
   void mountRecordIsSetThroughTheDialogOnAnImageAndOnACard() {
-    const std::string image = dir_->Write("CARD.cf7", test::CardImageFile("CARD", TwoVolumes()));
-    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(TwoVolumes())}});
+    const std::string image = dir_->Write("CARD.cf7", test::CardImageFile("CARD", test::TwoVolumeCard()));
+    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(test::TwoVolumeCard())}});
     auto w = Open();
-    Cursor(*w, kLeft, "CARD.cf7");
+    PutCursor(*w, kLeft, "CARD.cf7");
     QVERIFY(Enabled(*w, kCmdMountCardVolumes));
     QVERIFY2(!Enabled(*w, kCmdInitCardVolume), "a PC directory is no volume list");
 
@@ -218,13 +185,13 @@ class CardDialogsTest : public QObject {
       QCOMPARE(items, QStringList({"--UNDEFINED--", "VOL #001: CARDONE   ", "VOL #002: CARDTWO   "}));
       QCOMPARE(startedAt, (std::array<int, 3>{2, 1, 0}));
       if (pass == 0) {
-        const Bytes header = Slice(test::ReadFile(image), 20, 8);
+        const Bytes header = test::Slice(test::ReadFile(image), 20, 8);
         QCOMPARE(header, (Bytes{0xAA, 0x03, 0, 0, 0, 1, 0, 2}));
         ReadCardA(*w);  // the same on the card in drive A:
         QVERIFY(Enabled(*w, kCmdMountCardVolumes));
       } else {
         const Bytes raw = test::ReadFile(drives.paths[0]);
-        QCOMPARE(Slice(test::CompactRawCard(raw), 20, 8), (Bytes{0xAA, 0x03, 0, 0, 0, 1, 0, 2}));
+        QCOMPARE(test::Slice(test::CompactRawCard(raw), 20, 8), (Bytes{0xAA, 0x03, 0, 0, 0, 1, 0, 2}));
         QCOMPARE(raw[41], uint8_t{0xE4});
       }
     }
@@ -234,15 +201,15 @@ class CardDialogsTest : public QObject {
   void f5CopiesAnImageOntoTheChosenVolumeAndTheVolumeBackOut() {
     const Bytes games = test::DiskBuilder::Sssd("GAMES").Add(test::DisVarFile("README", 80, {"HI", "THERE"})).Build();
     dir_->Write("GAMES.dsk", games);
-    const std::string image = dir_->Write("CARD.cf7", test::CardImageFile("CARD", TwoVolumes()));
+    const std::string image = dir_->Write("CARD.cf7", test::CardImageFile("CARD", test::TwoVolumeCard()));
     auto w = Open();
     // Right pane: the card image's volume list; left: the directory.
     w->Cmds().Activate(kRight);
-    Cursor(*w, kRight, "CARD.cf7");
+    PutCursor(*w, kRight, "CARD.cf7");
     QTest::keyClick(w.get(), Qt::Key_Return);
     QCOMPARE(Pane(*w, kRight).locationType, kLocCardImage);
     w->Cmds().Activate(kLeft);
-    Cursor(*w, kLeft, "GAMES.dsk");
+    PutCursor(*w, kLeft, "GAMES.dsk");
     QVERIFY(Enabled(*w, kCmdCopy));
 
     QString text;
@@ -265,17 +232,17 @@ class CardDialogsTest : public QObject {
     const Bytes card = test::ReadFile(image);
     const Bytes volume = ImageSectors(card, 1600, 1600);
     QCOMPARE(volume[10] * 256 + volume[11], 1600);
-    QCOMPARE(Slice(volume, 256, 359 * 256), Slice(games, 256, 359 * 256));
+    QCOMPARE(test::Slice(volume, 256, 359 * 256), test::Slice(games, 256, 359 * 256));
     QCOMPARE(volume[360 * 256], uint8_t{0xE5});
     QCOMPARE(test::CheckFloppyConsistency(volume), std::vector<std::string>{});
     QCOMPARE(test::ReadFileThroughChain(volume, "README"), test::ReadFileThroughChain(games, "README"));
-    QCOMPARE(Slice(card, 0, 128 + 1600 * 256), Slice(test::CardImageFile("CARD", TwoVolumes()), 0, 128 + 1600 * 256));
+    QCOMPARE(test::Slice(card, 0, 128 + 1600 * 256), test::Slice(test::CardImageFile("CARD", test::TwoVolumeCard()), 0, 128 + 1600 * 256));
     QCOMPARE(Row(*w, kRight, "VOL #002")->tiName, std::string("GAMES     "));
 
     // Volume 2 back out: the same 360-sector image, into the directory (an
     // existing file is replaced when the user says so).
     w->Cmds().Activate(kRight);
-    Cursor(*w, kRight, "VOL #002");
+    PutCursor(*w, kRight, "VOL #002");
     reporter_->answers = {Answer::Yes};
     QString outText;
     WhenUp<OperationDialog>([&outText](OperationDialog* d) {
@@ -305,8 +272,8 @@ class CardDialogsTest : public QObject {
     // shrink: all 1600 sectors go out, the data as it was.
     const Bytes one = test::ReadFile(dir_->path() + "/CARDONE.dsk");
     QCOMPARE(one.size(), size_t{1600 * 256});
-    QCOMPARE(Slice(one, 256, 719 * 256), Slice(TwoVolumes().volumes[0], 256, 719 * 256));
-    QCOMPARE(test::ReadFileThroughChain(one, "README"), test::ReadFileThroughChain(TwoVolumes().volumes[0], "README"));
+    QCOMPARE(test::Slice(one, 256, 719 * 256), test::Slice(test::TwoVolumeCard().volumes[0], 256, 719 * 256));
+    QCOMPARE(test::ReadFileThroughChain(one, "README"), test::ReadFileThroughChain(test::TwoVolumeCard().volumes[0], "README"));
     for (const CatalogEntry& r : Pane(*w, kRight).rows) QVERIFY(!r.marked);
     QVERIFY(reporter_->errors.empty());
   }
@@ -315,14 +282,14 @@ class CardDialogsTest : public QObject {
     dir_->Write("A1.dsk", test::DiskBuilder::Sssd("A1").Build());
     dir_->Write("A2.dsk", test::DiskBuilder::Sssd("A2").Build());
     dir_->Write("A3.dsk", test::DiskBuilder::Sssd("A3").Build());
-    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(TwoVolumes())}});
+    test::DriveStandIns drives(*dir_, {{"card.raw", test::RawCard(test::TwoVolumeCard())}});
     auto w = Open();
     w->Cmds().Activate(kRight);
     ReadCardA(*w);  // reads into the active pane
     QCOMPARE(Pane(*w, kRight).locationType, kLocCardDrive);
     w->Cmds().Activate(kLeft);
     for (CatalogEntry& r : Pane(*w, kLeft).rows) r.marked = r.sourceName != "A2.dsk" && r.kind == kKindDsk;
-    Cursor(*w, kLeft, "A2.dsk");  // the cursor row is not copied when rows are marked
+    PutCursor(*w, kLeft, "A2.dsk");  // the cursor row is not copied when rows are marked
 
     QString waitingText;
     int waitingAt = -1;
@@ -346,21 +313,21 @@ class CardDialogsTest : public QObject {
     QCOMPARE(std::string(card.begin() + 1600 * 256, card.begin() + 1600 * 256 + 2), std::string("A1"));
     QCOMPARE(std::string(card.begin(), card.begin() + 2), std::string("A3"));
     // Volume 1 of a card in a drive keeps the card's mount record.
-    QCOMPARE(Slice(card, 20, 8), (Bytes{0xAA, 0x03, 0, 2, 0, 1, 0, 0}));
+    QCOMPARE(test::Slice(card, 20, 8), (Bytes{0xAA, 0x03, 0, 2, 0, 1, 0, 0}));
     for (const CatalogEntry& r : Pane(*w, kLeft).rows) QVERIFY2(!r.marked, "copied rows are unmarked");
     QCOMPARE(Row(*w, kRight, "VOL #0001")->tiName, std::string("A3        "));
   }
 
   void cardItemsAreGreyedByTheLocationAndTheCursorRow() {
-    dir_->Write("CARD.cf7", test::CardImageFile("CARD", TwoVolumes()));
+    dir_->Write("CARD.cf7", test::CardImageFile("CARD", test::TwoVolumeCard()));
     dir_->Write("GAMES.dsk", test::DiskBuilder::Sssd("GAMES").Build());
     dir_->Write("HELLO", test::V9t9File(test::DisVarFile("HELLO", 80, {"HI"})));
     auto w = Open();
     for (int id : {kCmdReadCardDrive, kCmdBackupDrive, kCmdRestoreDrive}) QVERIFY(Enabled(*w, id));
-    Cursor(*w, kLeft, "HELLO");
+    PutCursor(*w, kLeft, "HELLO");
     QVERIFY(!Enabled(*w, kCmdMountCardVolumes));
     QVERIFY(!Enabled(*w, kCmdInitCardVolume));
-    Cursor(*w, kLeft, "CARD.cf7");
+    PutCursor(*w, kLeft, "CARD.cf7");
     QVERIFY(Enabled(*w, kCmdMountCardVolumes));
     QVERIFY(Enabled(*w, kCmdShowStructure));
 
@@ -369,13 +336,13 @@ class CardDialogsTest : public QObject {
     Pane(*w, kLeft).cursor = 0;
     QVERIFY(!Enabled(*w, kCmdInitCardVolume));
     QVERIFY(Enabled(*w, kCmdMountCardVolumes));
-    Cursor(*w, kLeft, "VOL #001");
+    PutCursor(*w, kLeft, "VOL #001");
     QVERIFY(Enabled(*w, kCmdInitCardVolume));
     // Copy onto the card's list: images only.
     w->Cmds().Activate(kRight);
-    Cursor(*w, kRight, "HELLO");
+    PutCursor(*w, kRight, "HELLO");
     QVERIFY(!Enabled(*w, kCmdCopy));
-    Cursor(*w, kRight, "GAMES.dsk");
+    PutCursor(*w, kRight, "GAMES.dsk");
     QVERIFY(Enabled(*w, kCmdCopy));
 
     // In a volume: the location text names the image and the volume.

@@ -1,6 +1,6 @@
 // What the card and drive dialog tests share: files standing in for
-// removable drives (KORVANE_DRIVES), and answering a modal dialog once it is
-// really up.
+// removable drives (KORVANE_DRIVES, from tests/support), and answering a
+// modal dialog once it is really up.
 #pragma once
 
 #include <QApplication>
@@ -8,30 +8,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "support/disk_builder.h"
+#include "support/drive_stand_ins.h"
 
 namespace korvane::test {
-
-// Files in `dir` that stand in for drives A:, B:, D: ... (C: is never
-// given out) while the object lives.
-struct DriveStandIns {
-  std::vector<std::string> paths;
-  DriveStandIns(const TempDir& dir, const std::vector<std::pair<std::string, Bytes>>& files) {
-    std::string list;
-    for (const auto& [name, bytes] : files) {
-      paths.push_back(dir.Write(name, bytes));
-      list += (list.empty() ? "" : ":") + paths.back();
-    }
-    ::setenv("KORVANE_DRIVES", list.c_str(), 1);
-  }
-  ~DriveStandIns() { ::unsetenv("KORVANE_DRIVES"); }
-};
 
 // Calls `answer` with the active modal dialog of type T as soon as one is
 // up (polled every 20 ms, for at most 10 s). Set it up before the command

@@ -13,6 +13,7 @@
 #include "support/damage.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/command_ids.h"
 #include "ui/edit_viewer.h"
 #include "ui/main_window.h"
@@ -20,32 +21,16 @@
 
 using namespace korvane;
 using namespace korvane::ui;
+using test::Enabled;
+using test::PutCursor;
 
-class CheckCommandTest : public QObject {
+class CheckCommandTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
   test::Bytes damaged_;
 
-  std::unique_ptr<MainWindow> Open() {
-    auto w = std::make_unique<MainWindow>(settings_, dir_->path() + "/Korvane.ini", dir_->path(), dir_->path());
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
-  }
-  static void PutCursor(MainWindow& w, const std::string& sourceName) {
-    PaneState& p = w.Cmds().Pane(kLeft).state;
-    for (int i = 0; i < p.RowCount(); ++i)
-      if (p.rows[static_cast<size_t>(i)].sourceName == sourceName) p.cursor = i;
-  }
-  static bool Enabled(MainWindow& w, int id) {
-    w.UpdateMenuState();
-    return w.Actions(id).front()->isEnabled();
-  }
+  std::unique_ptr<MainWindow> Open() { return test::OpenMainWindow(settings_, *dir_, dir_->path()); }
   // The texts of the open viewer windows, closing them.
   QStringList TakeViewerTexts() {
     QStringList texts;
@@ -72,9 +57,7 @@ class CheckCommandTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;
     const test::Bytes good = test::DiskBuilder::Sssd("GOOD")
                                  .Add(test::DisVarFile("README", 80, {"HI"}))
@@ -90,8 +73,7 @@ class CheckCommandTest : public QObject {
   }
   void cleanup() {
     TakeViewerTexts();
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void offeredOnContainerRowsInToolsAndPopup() {
@@ -102,17 +84,17 @@ class CheckCommandTest : public QObject {
     bool inPopup = false;
     for (QAction* a : w->Popup(2)->actions()) inPopup = inPopup || a == w->Actions(kCmdCheckImage).back();
     QVERIFY(inPopup);
-    PutCursor(*w, "GOOD.dsk");
+    PutCursor(*w, kLeft, "GOOD.dsk");
     QVERIFY(Enabled(*w, kCmdCheckImage));
-    PutCursor(*w, "HELLO");
+    PutCursor(*w, kLeft, "HELLO");
     QVERIFY(Enabled(*w, kCmdCheckImage));
-    PutCursor(*w, "notes.txt");
+    PutCursor(*w, kLeft, "notes.txt");
     QVERIFY(!Enabled(*w, kCmdCheckImage));
   }
 
   void soundImageReportsNoErrorsAndAsksNothing() {
     auto w = Open();
-    PutCursor(*w, "GOOD.dsk");
+    PutCursor(*w, kLeft, "GOOD.dsk");
     w->Actions(kCmdCheckImage).front()->trigger();
     const QStringList texts = TakeViewerTexts();
     QCOMPARE(texts.size(), 1);
@@ -121,7 +103,7 @@ class CheckCommandTest : public QObject {
 
   void repairAfterYesMendsAndKeepsTheOriginal() {
     auto w = Open();
-    PutCursor(*w, "BAD.dsk");
+    PutCursor(*w, kLeft, "BAD.dsk");
     QString asked;
     Answer(QMessageBox::Yes, &asked);
     w->Actions(kCmdCheckImage).front()->trigger();
@@ -143,7 +125,7 @@ class CheckCommandTest : public QObject {
 
   void noLeavesTheImageByteIdentical() {
     auto w = Open();
-    PutCursor(*w, "BAD.dsk");
+    PutCursor(*w, kLeft, "BAD.dsk");
     QString asked;
     Answer(QMessageBox::No, &asked);
     w->Actions(kCmdCheckImage).front()->trigger();

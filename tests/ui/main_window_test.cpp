@@ -22,6 +22,7 @@
 #include "catalog/sort.h"
 #include "support/disk_builder.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/command_ids.h"
 #include "ui/config_dialog.h"
 #include "ui/main_window.h"
@@ -31,23 +32,13 @@
 
 using namespace korvane;
 using namespace korvane::ui;
+using test::Enabled;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  // A directory with a sub-directory, a floppy image, a TI file and a PC file.
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
-
-  std::unique_ptr<MainWindow> Open(const std::string& path) {
-    auto w = std::make_unique<MainWindow>(settings_, dir_->path() + "/Korvane.ini", path, path);
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
-  }
+  std::unique_ptr<MainWindow> Open(const std::string& path) { return test::OpenMainWindow(settings_, *dir_, path); }
   static PaneModel& Left(MainWindow& w) { return w.Cmds().Pane(kLeft); }
   static int RowY(MainWindow& w, int row) { return row * w.View(kLeft)->LineHeight() + 2; }
   static void ClickRow(MainWindow& w, int row, Qt::KeyboardModifiers m = Qt::NoModifier) {
@@ -59,16 +50,12 @@ class MainWindowTest : public QObject {
       if (m.state.rows[static_cast<size_t>(i)].marked) out.push_back(i);
     return out;
   }
-  static bool Enabled(MainWindow& w, int id) {
-    w.UpdateMenuState();
-    return w.Actions(id).front()->isEnabled();
-  }
 
  private slots:
+  // The scratch folder holds a sub-directory, a floppy image, a TI file and
+  // a PC file.
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;  // SUB, GAMES.dsk, notes.txt
     dir_->Mkdir("SUB");
     dir_->Write("SUB/INNER", test::V9t9File(test::DisVarFile("INNER", 80, {"X"})));
@@ -76,8 +63,7 @@ class MainWindowTest : public QObject {
     dir_->Write("notes.txt", {'h', 'i', '\n'});
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void pageDownOnAShortPaneGoesToTheLastRowWithoutScrollBar() {

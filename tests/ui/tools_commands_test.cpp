@@ -18,37 +18,24 @@
 #include "support/imgtool_check.h"
 #include "support/pc99_builder.h"
 #include "support/recording_reporter.h"
+#include "main_window_support.h"
 #include "ui/command_ids.h"
 #include "ui/main_window.h"
 
 using namespace korvane;
 using namespace korvane::ui;
+using test::Enabled;
+using test::PutCursor;
 
-class ToolsCommandsTest : public QObject {
+class ToolsCommandsTest : public QObject, private test::MainWindowScene {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::RecordingReporter> reporter_;
-  Settings settings_;
 
   std::unique_ptr<MainWindow> Open(const std::string& path, const std::string& right = {}) {
-    auto w = std::make_unique<MainWindow>(settings_, dir_->path() + "/Korvane.ini", path, right.empty() ? path : right);
-    w->resize(900, 600);
-    w->show();
-    w->Cmds().FirstRead();
-    return w;
+    return test::OpenMainWindow(settings_, *dir_, path, right);
   }
   static PaneModel& Left(MainWindow& w) { return w.Cmds().Pane(kLeft); }
-  static bool Enabled(MainWindow& w, int id) {
-    w.UpdateMenuState();
-    return w.Actions(id).front()->isEnabled();
-  }
-  static void PutCursor(MainWindow& w, const std::string& sourceName) {
-    PaneState& p = Left(w).state;
-    for (int i = 0; i < p.RowCount(); ++i)
-      if (p.rows[static_cast<size_t>(i)].sourceName == sourceName) p.cursor = i;
-  }
   // Answers the next modal dialog: `prepare` works on its controls, then
   // the button with the text `button` is pressed. `seen` tells whether a
   // dialog came up at all.
@@ -78,22 +65,19 @@ class ToolsCommandsTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    reporter_ = std::make_unique<test::RecordingReporter>();
-    settings_ = Settings{};
+    Begin();
     settings_.sortBy = kSortPcName;
     dir_->Write("HELLO", test::V9t9File(test::DisVarFile("HELLO", 80, {"HI"})));
     dir_->Write("WORLD", test::TifilesFile(test::DisVarFile("WORLD", 80, {"THERE"})));
     dir_->Write("GAMES.dsk", test::DiskBuilder::Sssd("GAMES").Add(test::DisVarFile("README", 80, {"HI"})).Build());
   }
   void cleanup() {
-    reporter_.reset();
-    dir_.reset();
+    End();
   }
 
   void setAttributesWritesTheStatusByteOfEachHeaderKind() {
     auto w = Open(dir_->path());
-    PutCursor(*w, "HELLO");
+    PutCursor(*w, kLeft, "HELLO");
     QVERIFY(Enabled(*w, kCmdAttributes));
     QCOMPARE(Bytes("HELLO")[0x0c] & 0x08, 0);
     QString text;
@@ -137,7 +121,7 @@ class ToolsCommandsTest : public QObject {
 
   void setAttributesIsGreyedAndRefusedInsideAnImage() {
     auto w = Open(dir_->path());
-    PutCursor(*w, "GAMES.dsk");
+    PutCursor(*w, kLeft, "GAMES.dsk");
     w->Cmds().OpenRow();
     QCOMPARE(Left(*w).state.locationType, kLocFloppy);
     QVERIFY(!Enabled(*w, kCmdAttributes));
@@ -204,7 +188,7 @@ class ToolsCommandsTest : public QObject {
 
   void headerConversionsRewriteTheHeaderBothWays() {
     auto w = Open(dir_->path());
-    PutCursor(*w, "HELLO");
+    PutCursor(*w, kLeft, "HELLO");
     QVERIFY(Enabled(*w, kCmdV9t9ToTifiles));
     QVERIFY2(!Enabled(*w, kCmdTifilesToV9t9), "HELLO has a V9T9 header");
     QString title;
@@ -214,14 +198,14 @@ class ToolsCommandsTest : public QObject {
     const std::vector<uint8_t> hello = Bytes("HELLO");
     QCOMPARE(std::string(hello.begin(), hello.begin() + 8), std::string("\aTIFILES"));
 
-    PutCursor(*w, "WORLD");
+    PutCursor(*w, kLeft, "WORLD");
     QVERIFY(Enabled(*w, kCmdTifilesToV9t9));
     AnswerDialog("Convert", [&title](QWidget* d) { title = d->windowTitle(); });
     w->Actions(kCmdTifilesToV9t9).front()->trigger();
     QCOMPARE(title, QString("Convert to V9T9 format"));
     const std::vector<uint8_t> world = Bytes("WORLD");
     QCOMPARE(std::string(world.begin(), world.begin() + 10), std::string("WORLD     "));
-    PutCursor(*w, "WORLD");
+    PutCursor(*w, kLeft, "WORLD");
     QVERIFY2(Enabled(*w, kCmdV9t9ToTifiles), "the row shows its new header kind");
     QVERIFY(reporter_->errors.empty());
   }
@@ -239,7 +223,7 @@ class ToolsCommandsTest : public QObject {
 
   void pc99ImagesBecomeV9t9ImagesInTheOtherPane() {
     auto w = OpenWithOutput();
-    PutCursor(*w, "TRACKS.pc");
+    PutCursor(*w, kLeft, "TRACKS.pc");
     QVERIFY(Enabled(*w, kCmdPc99ToV9t9));
     QString text;
     AnswerDialog("Convert", [&text](QWidget* d) { text = d->findChild<QLabel*>()->text(); });
@@ -256,7 +240,7 @@ class ToolsCommandsTest : public QObject {
 
   void archivesAreExtractedAndTurnedIntoImagesInTheOtherPane() {
     auto w = OpenWithOutput();
-    PutCursor(*w, "ARCH");
+    PutCursor(*w, kLeft, "ARCH");
     QVERIFY(Enabled(*w, kCmdExtractAll));
     QVERIFY(Enabled(*w, kCmdArcToImage));
     AnswerDialog("Extract", {});
@@ -264,7 +248,7 @@ class ToolsCommandsTest : public QObject {
     QVERIFY(!Bytes("OUT/ARCH/ONE").empty());
     QVERIFY(!Bytes("OUT/ARCH/TWO").empty());
 
-    PutCursor(*w, "ARCH");
+    PutCursor(*w, kLeft, "ARCH");
     AnswerDialog("Convert", {});
     w->Actions(kCmdArcToImage).front()->trigger();
     const std::vector<uint8_t> image = Bytes("OUT/ARCH.dsk");
@@ -277,7 +261,7 @@ class ToolsCommandsTest : public QObject {
 
   void toolCommandsAreRefusedWhileALongOneRuns() {
     auto w = Open(dir_->path());
-    PutCursor(*w, "HELLO");
+    PutCursor(*w, kLeft, "HELLO");
     bool seenAttrib = true, seenImage = true;
     QVERIFY(w->Cmds().RunLong([&] {
       AnswerDialog("Cancel", {}, &seenAttrib);
