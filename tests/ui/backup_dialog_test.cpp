@@ -210,7 +210,12 @@ class BackupDialogTest : public QObject, private test::MainWindowScene {
       WhenUp<QFileDialog>([&](QFileDialog* f) {
         fileTitle = f->windowTitle();
         startFolder = f->directory().absolutePath();
-        f->selectFile(QString::fromStdString(other + "/new.cf7"));
+        // Typed as a user would: selectFile() leaves the name field alone
+        // once it has the focus, which the dialog gives it when it shows.
+        f->setDirectory(QString::fromStdString(other));
+        auto* name = f->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name);
+        name->setText("new.cf7");
         QMetaObject::invokeMethod(f, "accept");
       });
       d->Browse();
