@@ -105,16 +105,8 @@ void DescribeFloppyFdr(Reader&, ByteView s, StructureDescription& d) {
   const StructureContext& c = d.context;
   d.caption = Caption(c, "FDR");
   const std::string name = NameText(s, 0);
-  AddField(d, 1131, "File name", name);
-  AddField(d, 1132, "Extended record length", WordText(s.be16(10)));
-  AddField(d, 1133, "File status flags", ByteText(s.u8(12)));
-  AddField(d, 1134, "Number of records per sector", ByteText(s.u8(13)));
-  AddField(d, 1136, "Number of sectors currently allocated", WordText(s.be16(14)));
-  AddField(d, 1137, "End of file offset", ByteText(s.u8(16)));
-  AddField(d, 1135, "Logical record length", ByteText(s.u8(17)));
-  AddField(d, 1138, "Number of level 3 records allocated", WordText(s.le16(18)));
-  AddField(d, 1139, "Date and time of creation", TimeStampText(s.data() + 20));
-  AddField(d, 1140, "Date and time of last update", TimeStampText(s.data() + 24));
+  static const int kHeaderIds[10] = {1131, 1132, 1133, 1134, 1136, 1137, 1135, 1138, 1139, 1140};
+  AddFdrHeaderFields(d, s, kHeaderIds);
 
   d.listLabel = "Data chain";
   int previousEnd = -1;

@@ -131,16 +131,8 @@ void DescribeHardFdr(Reader&, ByteView s, StructureDescription& d) {
   const StructureContext& c = d.context;
   d.caption = AuCaption("FDR", c.number, uint64_t{c.sectorsPerAu} * c.number + c.base);
   const std::string name = NameText(s, 0);
-  AddField(d, 1213, "File name", name);
-  AddField(d, 1214, "Extended record length", WordText(s.be16(10)));
-  AddField(d, 1215, "File status flags", ByteText(s.u8(12)));
-  AddField(d, 1216, "Number of records per sector", ByteText(s.u8(13)));
-  AddField(d, 1217, "Number of sectors currently allocated", WordText(s.be16(14)));
-  AddField(d, 1218, "End of file offset", ByteText(s.u8(16)));
-  AddField(d, 1219, "Logical record length", ByteText(s.u8(17)));
-  AddField(d, 1220, "Number of level 3 records allocated", WordText(s.le16(18)));
-  AddField(d, 1221, "Date and time of creation", TimeStampText(s.data() + 20));
-  AddField(d, 1222, "Date and time of last update", TimeStampText(s.data() + 24));
+  static const int kHeaderIds[10] = {1213, 1214, 1215, 1216, 1217, 1218, 1219, 1220, 1221, 1222};
+  AddFdrHeaderFields(d, s, kHeaderIds);
   AddField(d, 1225, "FDR marker 1", ByteCharText(s.u8(28)));
   AddField(d, 1226, "FDR marker 2", ByteCharText(s.u8(29)));
   AddField(d, 1227, "Parent FDR AU", WordText(s.be16(30)));

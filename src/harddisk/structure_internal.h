@@ -41,6 +41,13 @@ std::string NameToSpace(ByteView s, size_t offset);
 
 void AddField(StructureDescription& d, int id, std::string label, std::string value);
 
+// Bytes 00-1b of a file descriptor record, laid out alike on floppies and
+// hard disks: name, extended record length, status, records per sector,
+// sectors allocated, end-of-file offset, record length, level 3 records
+// (little-endian) and the two time stamps. `ids` are the window's controls
+// for these ten fields, in that order.
+void AddFdrHeaderFields(StructureDescription& d, ByteView s, const int (&ids)[10]);
+
 StructureTarget StructureAt(const StructureContext& from, StructureKind kind, uint32_t number);
 
 // The describers, each given the structure's sector already read.

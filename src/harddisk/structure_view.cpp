@@ -73,6 +73,19 @@ void AddField(StructureDescription& d, int id, std::string label, std::string va
   d.fields.push_back({id, std::move(label), std::move(value)});
 }
 
+void AddFdrHeaderFields(StructureDescription& d, ByteView s, const int (&ids)[10]) {
+  AddField(d, ids[0], "File name", NameText(s, 0));
+  AddField(d, ids[1], "Extended record length", WordText(s.be16(10)));
+  AddField(d, ids[2], "File status flags", ByteText(s.u8(12)));
+  AddField(d, ids[3], "Number of records per sector", ByteText(s.u8(13)));
+  AddField(d, ids[4], "Number of sectors currently allocated", WordText(s.be16(14)));
+  AddField(d, ids[5], "End of file offset", ByteText(s.u8(16)));
+  AddField(d, ids[6], "Logical record length", ByteText(s.u8(17)));
+  AddField(d, ids[7], "Number of level 3 records allocated", WordText(s.le16(18)));
+  AddField(d, ids[8], "Date and time of creation", TimeStampText(s.data() + 20));
+  AddField(d, ids[9], "Date and time of last update", TimeStampText(s.data() + 24));
+}
+
 StructureTarget StructureAt(const StructureContext& from, StructureKind kind, uint32_t number) {
   StructureTarget t;
   t.what = StructureTarget::What::Structure;
