@@ -82,22 +82,7 @@ void DescribeFloppyFdir(Reader& reader, ByteView s, StructureDescription& d) {
   d.listLabel = "File descriptor records";
   // Every word of the sector is shown, the empty ones too; the names come
   // from the records they point to.
-  for (unsigned offset = 0; offset < 256; offset += 2) {
-    const uint16_t sector = s.be16(offset);
-    if (sector == 0) {
-      // An empty slot points nowhere: its line opens nothing.
-      d.lines.push_back(fmt::sprintf(" %03u\t>%04X", offset, 0u));
-      d.lineTargets.emplace_back();
-      continue;
-    }
-    {
-      Sector fdr;
-      if (!reader.ReadUnit(sector, fdr)) break;
-      d.lines.push_back(
-          fmt::sprintf(" %03u\t>%04X\t%s", offset, sector, NameToSpace(ByteView(fdr.data(), fdr.size()), 0)));
-    }
-    d.lineTargets.push_back(StructureAt(c, StructureKind::FloppyFdr, sector));
-  }
+  ListFdrPointers(reader, s, 256, StructureKind::FloppyFdr, d);
   d.buttons.push_back({1161, "Open FDR", true, true, std::nullopt});
 }
 

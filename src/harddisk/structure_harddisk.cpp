@@ -30,12 +30,6 @@ std::string AuCaption(const char* what, uint32_t au, uint64_t sector) {
   return fmt::sprintf("HardDisk %s - AU >%04X - Sector >%04X", what, au, sector);
 }
 
-std::string ReadName(Reader& reader, uint32_t au, bool& ok) {
-  Sector sector;
-  ok = reader.ReadUnit(au, sector);
-  return ok ? NameToSpace(ByteView(sector.data(), sector.size()), 0) : std::string();
-}
-
 }  // namespace
 
 void DescribeHardDirectory(Reader& reader, ByteView s, StructureDescription& d) {
@@ -103,19 +97,7 @@ void DescribeHardFdir(Reader& reader, ByteView s, StructureDescription& d) {
   const StructureContext& c = d.context;
   d.caption = AuCaption("FDIR", c.number, uint64_t{c.sectorsPerAu} * c.number);
   d.listLabel = "File descriptor records";
-  for (unsigned offset = 0; offset < kFdirOwner; offset += 2) {
-    const uint16_t au = s.be16(offset);
-    if (au == 0) {
-      d.lines.push_back(fmt::sprintf(" %03u\t>%04X", offset, 0u));
-      d.lineTargets.emplace_back();
-      continue;
-    }
-    bool ok = false;
-    const std::string name = ReadName(reader, au, ok);
-    if (!ok) break;
-    d.lines.push_back(fmt::sprintf(" %03u\t>%04X\t%s", offset, au, name));
-    d.lineTargets.push_back(StructureAt(c, StructureKind::HardFdr, au));
-  }
+  ListFdrPointers(reader, s, kFdirOwner, StructureKind::HardFdr, d);
   // The last word names the directory record that owns the index (0, the
   // VIB, for the root).
   const uint16_t owner = s.be16(kFdirOwner);

@@ -50,6 +50,15 @@ void AddFdrHeaderFields(StructureDescription& d, ByteView s, const int (&ids)[10
 
 StructureTarget StructureAt(const StructureContext& from, StructureKind kind, uint32_t number);
 
+// The name (up to its first space) in the record at structure number n; ok
+// is false, reported, when its sector cannot be read.
+std::string ReadName(Reader& reader, uint32_t n, bool& ok);
+
+// The list of a file index: one line per word from offset 0 up to `end`,
+// the empty ones too; a word that points somewhere is named by the record
+// it points to and opens it as `fdrKind`. A failed read ends the list.
+void ListFdrPointers(Reader& reader, ByteView s, unsigned end, StructureKind fdrKind, StructureDescription& d);
+
 // The describers, each given the structure's sector already read.
 void DescribeFloppyVib(Reader& reader, ByteView s, StructureDescription& d);
 void DescribeFloppyFdir(Reader& reader, ByteView s, StructureDescription& d);

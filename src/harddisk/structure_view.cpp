@@ -86,6 +86,29 @@ void AddFdrHeaderFields(StructureDescription& d, ByteView s, const int (&ids)[10
   AddField(d, ids[9], "Date and time of last update", TimeStampText(s.data() + 24));
 }
 
+std::string ReadName(Reader& reader, uint32_t n, bool& ok) {
+  Sector sector;
+  ok = reader.ReadUnit(n, sector);
+  return ok ? NameToSpace(ByteView(sector.data(), sector.size()), 0) : std::string();
+}
+
+void ListFdrPointers(Reader& reader, ByteView s, unsigned end, StructureKind fdrKind, StructureDescription& d) {
+  for (unsigned offset = 0; offset < end; offset += 2) {
+    const uint16_t n = s.be16(offset);
+    if (n == 0) {
+      // An empty slot points nowhere: its line opens nothing.
+      d.lines.push_back(fmt::sprintf(" %03u\t>%04X", offset, 0u));
+      d.lineTargets.emplace_back();
+      continue;
+    }
+    bool ok = false;
+    const std::string name = ReadName(reader, n, ok);
+    if (!ok) break;
+    d.lines.push_back(fmt::sprintf(" %03u\t>%04X\t%s", offset, n, name));
+    d.lineTargets.push_back(StructureAt(d.context, fdrKind, n));
+  }
+}
+
 StructureTarget StructureAt(const StructureContext& from, StructureKind kind, uint32_t number) {
   StructureTarget t;
   t.what = StructureTarget::What::Structure;
