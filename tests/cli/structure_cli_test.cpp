@@ -6,9 +6,10 @@
 #include <string>
 
 #include "platform/pc_file.h"
+#include "support/card_builder.h"
 #include "support/cli_runner.h"
 #include "support/disk_builder.h"
-#include "support/structure_fixtures.h"
+#include "support/hd_builder.h"
 
 namespace korvane {
 namespace {
@@ -96,21 +97,23 @@ TEST(StructureCliImages, CardVolumesAndPartitions) {
   test::TempDir dir;
   const Bytes vol1 =
       test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Add(test::DisFixFile("DATA", 128, {"x"})).Build();
-  const std::string card = dir.Write("card.cf7", test::BuildCardImage("CARD", {vol1, {}}));
+  const std::string card = dir.Write("card.cf7", test::CardImageFile("CARD", {{vol1, {}}}));
   test::CliResult r = RunCli("structure " + ShellQuote(card) + " volumes");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "Cf7a+ Volume list\n 0001\t000000\tCARD1\n 0002\t001600\tUNFORMATED\n");
   r = RunCli("structure " + ShellQuote(card) + " fdir --volume 1");
   EXPECT_EQ(FirstLines(r.out, 2), "CF7a+ FDIR - Volume 1 - Sector >0001\n 000\t>0002\tDATA\n");
 
-  test::HdVolumeContents contents;
-  contents.name = "PART";
-  contents.sectorsPerAu = 2;
-  contents.totalAu = 100;
-  contents.dirs = {{"DOCS", {{"NOTE", 0x80, 80, Sectors('n', 1)}}}};
-  const Bytes volume = test::BuildHardDiskVolume(contents);
-  const uint16_t ddr = test::LastHardDiskLayout().ddrAus[0];
-  const std::string disk = dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 4, 100}}, 104));
+  test::TiFile note;
+  note.name = "NOTE";
+  note.status = 0x80;
+  note.recordLength = 80;
+  note.data = Sectors('n', 1);
+  test::HardDiskBuilder builder("PART", 100, 2);
+  builder.Root().AddDir("DOCS").Add(note);
+  const test::HdImage volume = builder.Build();
+  const uint16_t ddr = volume.dirAu.at("DOCS");
+  const std::string disk = dir.Write("disk.hd", test::PartitionedImage(104, {{4, volume.bytes}}));
   r = RunCli("structure " + ShellQuote(disk) + " pti");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(FirstLines(r.out, 2), "HardDisk PTI - Sector >0000\nPartition table name: *TI99FSPT*\n");

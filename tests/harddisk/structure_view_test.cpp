@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <random>
 
+#include "support/card_builder.h"
 #include "support/disk_builder.h"
+#include "support/hd_builder.h"
 #include "support/recording_reporter.h"
-#include "support/structure_fixtures.h"
 
 namespace korvane {
 namespace {
@@ -45,6 +46,17 @@ StructureOpened Follow(const StructureDescription& d, int buttonId, int line = -
 
 Bytes Sector(uint8_t fill, size_t n = 1) { return Bytes(256 * n, fill); }
 
+// A file of `data` with the given status and record length, as the
+// hard-disk builder lays it out.
+test::TiFile HdFile(const std::string& name, uint8_t status, uint8_t recordLength, Bytes data) {
+  test::TiFile f;
+  f.name = name;
+  f.status = status;
+  f.recordLength = recordLength;
+  f.data = std::move(data);
+  return f;
+}
+
 Bytes Join(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
@@ -58,7 +70,8 @@ TEST(StructureTexts, ValueFormatsAndTheTimeStamp) {
   EXPECT_EQ(ByteCharText(0x7F), ">7F ( )");
   EXPECT_EQ(WordText(0x5AA5), ">5AA5");
   EXPECT_EQ(LongText(0x0000BEEF), ">0000BEEF");
-  EXPECT_EQ(TimeStampText(test::kStampBytes), ">5A3C2C6F (hms) 11:17:56 (ymd) 22-03-15");
+  const uint8_t stamp[4] = {0x5A, 0x3C, 0x2C, 0x6F};
+  EXPECT_EQ(TimeStampText(stamp), ">5A3C2C6F (hms) 11:17:56 (ymd) 22-03-15");
   const uint8_t zero[4] = {0, 0, 0, 0};
   EXPECT_EQ(TimeStampText(zero), ">00000000 (hms) 00:00:00 (ymd) 00-00-00");
 }
@@ -194,25 +207,19 @@ TEST_F(FloppyStructures, AnIndexEntryBeyondTheImageEndsTheListButTheWindowOpens)
 TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  test::HdVolumeContents first;
-  first.name = "FIRSTPART";
-  first.sectorsPerAu = 2;
-  first.totalAu = 200;
-  first.files = {{"README", 0x80, 80, Sector('r', 3)}};
-  first.dirs = {{"DOCS", {{"MANUAL", 0x00, 128, Sector('m', 4)}}}};
-  const Bytes volume1 = test::BuildHardDiskVolume(first);
-  const test::HdLayout layout = test::LastHardDiskLayout();
-  test::HdVolumeContents second;
-  second.name = "SECONDPRT";
-  const Bytes volume2 = test::BuildHardDiskVolume(second);
+  test::HardDiskBuilder first("FIRSTPART", 200, 2);
+  first.Root().Add(HdFile("README", 0x80, 80, Sector('r', 3)));
+  first.Root().AddDir("DOCS").Add(HdFile("MANUAL", 0x00, 128, Sector('m', 4)));
+  test::HdImage volume1 = first.Build();
+  const uint16_t docsAu = volume1.dirAu.at("DOCS");
+  // The AU count field is shown as stored; this disk stores the data AUs.
+  volume1.PutWord(volume1.Sector(volume1.fdrAu.at("DOCS.MANUAL")), 34, 2);
+  const Bytes volume2 = test::HardDiskBuilder("SECONDPRT", 400).Build().bytes;
   // Partition 1 at 512-byte unit 1 (TI sector 2), partition 2 after it,
   // partition 3 with an offset but no size, no partition 4.
-  const uint32_t p2 = 1 + static_cast<uint32_t>(volume1.size() / 512);
-  const std::string image = dir.Write(
-      "disk.hd", test::BuildPartitionedDisk({{volume1, 1, static_cast<uint32_t>(volume1.size() / 512)},
-                                             {volume2, p2, static_cast<uint32_t>(volume2.size() / 512)},
-                                             {{}, p2 + 200, 0}},
-                                            p2 + 200));
+  const uint32_t p2 = 1 + static_cast<uint32_t>(volume1.bytes.size() / 512);
+  const std::string image =
+      dir.Write("disk.hd", test::PartitionedImage(p2 + 200, {{1, volume1.bytes}, {p2, volume2}, {p2 + 200, {}}}));
 
   const auto pt = OpenTarget(*FirstStructureOf(kKindPtImg, image)).structure;
   ASSERT_TRUE(pt);
@@ -240,25 +247,25 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
   EXPECT_EQ(Field(*vib, "File desciptor index record"), ">0020");
   EXPECT_FALSE(Button(*vib, 1190).enabled);
   ASSERT_EQ(vib->lines.size(), 1u);
-  EXPECT_EQ(vib->lines[0], fmt::sprintf(">1C\t>%04X\tDOCS", layout.ddrAus[0]));
+  EXPECT_EQ(vib->lines[0], fmt::sprintf(">1C\t>%04X\tDOCS", docsAu));
 
   const auto ddr = Follow(*vib, 1196, 0).structure;
   ASSERT_TRUE(ddr);
   EXPECT_EQ(ddr->caption,
-            fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X", layout.ddrAus[0], 2 * layout.ddrAus[0]));
+            fmt::sprintf("HardDisk DDR - AU >%04X - Sector >%04X", docsAu, 2 * docsAu));
   EXPECT_EQ(Field(*ddr, "Directory marker 1"), ">44 (D)");
   EXPECT_EQ(Field(*ddr, "Parent directory descriptor record"), ">0000");
   EXPECT_TRUE(ddr->lines.empty());
 
   const auto fdir = Follow(*ddr, 1209).structure;
   ASSERT_TRUE(fdir);
-  const uint16_t fdirAu = static_cast<uint16_t>(layout.ddrAus[0] + 1);
+  const uint16_t fdirAu = static_cast<uint16_t>(docsAu + 1);
   EXPECT_EQ(fdir->caption, fmt::sprintf("HardDisk FDIR - AU >%04X - Sector >%04X", fdirAu, 2 * fdirAu));
   ASSERT_EQ(fdir->lines.size(), 127u);
   const uint16_t fdrAu = static_cast<uint16_t>(fdirAu + 1);
   EXPECT_EQ(fdir->lines[0], fmt::sprintf(" 000\t>%04X\tMANUAL", fdrAu));
   EXPECT_EQ(Field(*fdir, "Associated Directory Descriptor Record"),
-            fmt::sprintf(" 254\t>%04X\tDOCS", layout.ddrAus[0]));
+            fmt::sprintf(" 254\t>%04X\tDOCS", docsAu));
 
   const auto fdr = Follow(*fdir, 1165, 0).structure;
   ASSERT_TRUE(fdr);
@@ -288,18 +295,18 @@ TEST(HardDiskStructures, WalksFromThePartitionTableToAFileBlock) {
 TEST(HardDiskStructures, AnEmptySubdirectoryPointerIsFlaggedAndTheListGoesOn) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  test::HdVolumeContents contents;
-  contents.dirs = {{"ONE", {}}, {"TWO", {}}, {"THREE", {}}};
-  Bytes bytes = test::BuildHardDiskVolume(contents);
-  const test::HdLayout layout = test::LastHardDiskLayout();
+  test::HardDiskBuilder builder("HARDDISK", 400);
+  for (const char* name : {"ONE", "TWO", "THREE"}) builder.Root().AddDir(name);
+  const test::HdImage volume = builder.Build();
+  Bytes bytes = volume.bytes;
   bytes[30] = bytes[31] = 0;  // the second pointer
   const std::string image = dir.Write("disk.hd", bytes);
   const auto vib = OpenTarget(*FirstStructureOf(kKindHdImg, image)).structure;
   ASSERT_TRUE(vib);
   ASSERT_EQ(vib->lines.size(), 3u);
-  EXPECT_EQ(vib->lines[0], fmt::sprintf(">1C\t>%04X\tONE", layout.ddrAus[0]));
+  EXPECT_EQ(vib->lines[0], fmt::sprintf(">1C\t>%04X\tONE", volume.dirAu.at("ONE")));
   EXPECT_EQ(vib->lines[1], ">1E\t>0000\t**ERROR**");
-  EXPECT_EQ(vib->lines[2], fmt::sprintf(">20\t>%04X\tTHREE", layout.ddrAus[2]));
+  EXPECT_EQ(vib->lines[2], fmt::sprintf(">20\t>%04X\tTHREE", volume.dirAu.at("THREE")));
   EXPECT_FALSE(vib->lineTargets[1]);
   EXPECT_TRUE(reporter.errors.empty());
 
@@ -315,7 +322,7 @@ TEST(CardStructures, VolumeListShowsUnformattedVolumesAndOpensFormattedOnes) {
   test::TiFile file = test::DisFixFile("DATA", 128, {"hello"});
   const Bytes vol1 = test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Add(file).Build();
   const Bytes vol3 = test::DiskBuilder("THIRD", 1600, 20, 40, 2, 1).Build();
-  const std::string image = dir.Write("card.cf7", test::BuildCardImage("CARD", {vol1, {}, vol3}));
+  const std::string image = dir.Write("card.cf7", test::CardImageFile("CARD", {{vol1, {}, vol3}}));
 
   const auto list = OpenTarget(*FirstStructureOf(kKindCardImg, image)).structure;
   ASSERT_TRUE(list);

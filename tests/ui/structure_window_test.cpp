@@ -9,9 +9,10 @@
 #include <QStyle>
 #include <QTest>
 
+#include "support/card_builder.h"
 #include "support/disk_builder.h"
+#include "support/hd_builder.h"
 #include "support/recording_reporter.h"
-#include "support/structure_fixtures.h"
 #include "ui/command_ids.h"
 #include "ui/main_window.h"
 
@@ -111,13 +112,15 @@ class StructureWindowTest : public QObject {
   void aPartitionTableLeadsThroughVibDdrAndFdirToAnFdr() {
     test::RecordingReporter reporter;
     test::TempDir dir;
-    test::HdVolumeContents contents;
-    contents.name = "FIRSTPART";
-    contents.dirs = {{"DOCS", {{"MANUAL", 0x00, 128, Sectors('m', 2)}}}};
-    const test::Bytes volume = test::BuildHardDiskVolume(contents);
-    const uint16_t ddrAu = test::LastHardDiskLayout().ddrAus[0];
-    const std::string image =
-        dir.Write("disk.hd", test::BuildPartitionedDisk({{volume, 1, 200}, {{}, 201, 0}}, 201));
+    test::TiFile manual;
+    manual.name = "MANUAL";
+    manual.recordLength = 128;
+    manual.data = Sectors('m', 2);
+    test::HardDiskBuilder builder("FIRSTPART", 400);
+    builder.Root().AddDir("DOCS").Add(manual);
+    const test::HdImage volume = builder.Build();
+    const uint16_t ddrAu = volume.dirAu.at("DOCS");
+    const std::string image = dir.Write("disk.hd", test::PartitionedImage(201, {{1, volume.bytes}, {201, {}}}));
 
     auto* pt = qobject_cast<StructureWindow*>(
         StructureWindow::Open(*FirstStructureOf(kKindPtImg, image), settings_, nullptr));
@@ -157,7 +160,7 @@ class StructureWindowTest : public QObject {
     test::RecordingReporter reporter;
     test::TempDir dir;
     const test::Bytes vol1 = test::DiskBuilder("CARD1", 1600, 20, 40, 2, 1).Build();
-    const std::string image = dir.Write("card.cf7", test::BuildCardImage("CARD", {vol1, {}}));
+    const std::string image = dir.Write("card.cf7", test::CardImageFile("CARD", {{vol1, {}}}));
     auto* list = qobject_cast<StructureWindow*>(
         StructureWindow::Open(*FirstStructureOf(kKindCardImg, image), settings_, nullptr));
     QVERIFY(list);
