@@ -4,6 +4,7 @@
 #include <fmt/printf.h>
 
 #include "catalog/errors.h"
+#include "harddisk/cf7_card.h"
 #include "harddisk/structure_internal.h"
 
 namespace korvane::structure {
@@ -129,20 +130,20 @@ void DescribeFloppyFdr(Reader&, ByteView s, StructureDescription& d) {
 bool DescribeCardVolumes(Reader& reader, StructureDescription& d) {
   const StructureContext& c = d.context;
   d.caption = "Cf7a+ Volume list";
-  uint8_t header[kCardHeaderSize];
+  uint8_t header[cf7::kHeaderSize];
   if (!reader.File().ReadExact(0, header, sizeof header)) {
     ReportError(kErrReadSector, 0, c.imagePath);
     return false;
   }
   const int64_t size = reader.File().Size();
-  const uint64_t volumes = size > static_cast<int64_t>(kCardHeaderSize)
-                               ? (static_cast<uint64_t>(size) - kCardHeaderSize) / 256 / kCardVolumeSectors
+  const uint64_t volumes = size > static_cast<int64_t>(cf7::kHeaderSize)
+                               ? (static_cast<uint64_t>(size) - cf7::kHeaderSize) / 256 / cf7::kVolumeSectors
                                : 0;
   d.listLabel = "Volumes";
-  for (uint64_t n = 1; n <= volumes && n <= UINT32_MAX / kCardVolumeSectors; ++n) {
-    const uint32_t first = static_cast<uint32_t>(n - 1) * kCardVolumeSectors;
+  for (uint64_t n = 1; n <= volumes && n <= UINT32_MAX / cf7::kVolumeSectors; ++n) {
+    const uint32_t first = static_cast<uint32_t>(n - 1) * cf7::kVolumeSectors;
     Sector sector;
-    if (!reader.ReadSectorFrom(kCardHeaderSize, first, sector)) break;
+    if (!reader.ReadSectorFrom(cf7::kHeaderSize, first, sector)) break;
     const ByteView s(sector.data(), sector.size());
     const bool valid = IsVolumeVib(s);
     d.lines.push_back(fmt::sprintf(" %04u\t%06u\t%s", static_cast<unsigned>(n), first,
@@ -153,7 +154,7 @@ bool DescribeCardVolumes(Reader& reader, StructureDescription& d) {
     }
     StructureTarget t = StructureAt(c, StructureKind::FloppyVib, 0);
     t.context.volume = static_cast<uint32_t>(n);
-    t.context.base = CardVolumeOffset(static_cast<uint32_t>(n));
+    t.context.base = CardImageVolumeOffset(static_cast<uint32_t>(n));
     t.context.sectorsPerAu = 1;
     d.lineTargets.push_back(t);
   }

@@ -70,11 +70,4 @@ void DescribeHardFdir(Reader& reader, ByteView s, StructureDescription& d);
 void DescribeHardFdr(Reader& reader, ByteView s, StructureDescription& d);
 void DescribePartitionTable(Reader& reader, ByteView s, StructureDescription& d);
 
-// Card-image layout: a 128-byte header, then volumes of 1600 sectors.
-inline constexpr uint64_t kCardHeaderSize = 128;
-inline constexpr uint32_t kCardVolumeSectors = 1600;
-inline uint64_t CardVolumeOffset(uint32_t volume) {
-  return kCardHeaderSize + uint64_t{volume - 1} * kCardVolumeSectors * 256;
-}
-
 }  // namespace korvane::structure
