@@ -266,20 +266,30 @@ RepairPlan PlanFloppyRepair(SectorSource& sectors, uint64_t imageBytes) {
   RepairPlan plan;
   PlannedSectors planned(sectors, plan.writes);
   FloppyModel m;
-  if (!Reload(planned, imageBytes, m) || !m.Usable()) {
-    CheckFloppy(planned, imageBytes, plan.after);
+  // The first read of the file system is also the check of it as it is.
+  CheckReport before;
+  if (!ReadFloppyModel(planned, imageBytes, m, before) || !m.Usable()) {
+    plan.after = std::move(before);
     return plan;
   }
+  CheckFloppyModel(m, before);
   plan.usable = true;
-  CheckReport before;
-  CheckFloppy(sectors, imageBytes, before);
-  // Each step reads the file system as the steps before left it.
-  RepairGeometry(planned, m, plan.actions);
-  if (Reload(planned, imageBytes, m)) DropBadEntries(planned, m, plan.actions);
-  if (Reload(planned, imageBytes, m)) RenameDuplicates(planned, m, plan.actions);
-  if (Reload(planned, imageBytes, m)) SortIndexes(planned, m, plan.actions);
-  if (Reload(planned, imageBytes, m)) CopyCrossLinked(planned, m, plan.actions);
-  if (Reload(planned, imageBytes, m)) RebuildBitmap(planned, m, plan.actions);
+  // Each step reads the file system as the steps before left it. Every step
+  // that changes a VIB, index or FDR sector says so in an action, so the
+  // file system is read again only after a step that mended something.
+  bool changed = false;
+  auto step = [&](void (*mend)(PlannedSectors&, const FloppyModel&, std::vector<std::string>&)) {
+    if (changed && !Reload(planned, imageBytes, m)) return;
+    const size_t actions = plan.actions.size();
+    mend(planned, m, plan.actions);
+    changed = plan.actions.size() != actions;
+  };
+  step(RepairGeometry);
+  step(DropBadEntries);
+  step(RenameDuplicates);
+  step(SortIndexes);
+  step(CopyCrossLinked);
+  step(RebuildBitmap);
   CheckFloppy(planned, imageBytes, plan.after);
   // One mend can uncover another fault: a VIB total set from the image size
   // brings an index entry that pointed past the old end back in range, now

@@ -66,6 +66,7 @@ struct DirWork {
   std::string path;
   int depth;
   std::vector<uint16_t> ancestors;  // record AUs from the root down to the parent
+  Sector record{};                  // the DDR as the parent read it (unused for the root)
 };
 
 class VolumeChecker {
@@ -204,10 +205,7 @@ class VolumeChecker {
         cancelled_ = true;
         return;
       }
-      Sector record{};
-      if (d.ownAu == 0) record = vib_;
-      else if (!reader_.Read(SectorOf(d.ownAu), record)) continue;  // reported by the parent
-      CheckDirectory(d, record, stack);
+      CheckDirectory(d, d.ownAu == 0 ? vib_ : d.record, stack);
     }
   }
 
@@ -300,7 +298,9 @@ class VolumeChecker {
       }
       std::vector<uint16_t> ancestors = d.ancestors;
       ancestors.push_back(d.ownAu);
-      children.push_back({au, childPath, d.depth + 1, std::move(ancestors)});
+      DirWork child{au, childPath, d.depth + 1, std::move(ancestors)};
+      child.record = ddr;  // assigned, not braced in: see the toolchain test on Sector temporaries
+      children.push_back(std::move(child));
     }
     if (listed != rec.u8(hdvib::kSubdirCount))
       Add(Severity::Warning, FindingCode::DirectoryTree, recName, recSector,

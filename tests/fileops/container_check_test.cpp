@@ -23,22 +23,7 @@ namespace korvane {
 namespace {
 
 using test::Bytes;
-
-test::TiFile Program(const std::string& name, size_t bytes, uint8_t seed) {
-  Bytes image(bytes);
-  for (size_t i = 0; i < bytes; ++i) image[i] = static_cast<uint8_t>(i * 13 + seed);
-  return test::ProgramFile(name, image);
-}
-
-Bytes ThreeFiles() {
-  test::TiFile gamma = Program("GAMMA", 1200, 3);
-  gamma.fragments = {2, 3};
-  return test::DiskBuilder::Sssd("THREE")
-      .Add(Program("ALPHA", 600, 1))
-      .Add(test::DisVarFile("BETA", 80, std::vector<std::string>(20, "a line of text")))
-      .Add(gamma)
-      .Build();
-}
+using test::PatternedProgram;
 
 std::string Describe(const CheckReport& r) {
   std::string s;
@@ -87,7 +72,7 @@ class FloppyRepair : public ::testing::TestWithParam<RepairCase> {};
 TEST_P(FloppyRepair, MendsTheImageKeepsTheOriginalAndEveryFile) {
   test::RecordingReporter reporter;
   const RepairCase& c = GetParam();
-  Bytes damaged = ThreeFiles();
+  Bytes damaged = test::ThreeFileImage();
   c.damage(damaged);
   test::TempDir dir;
   const std::string path = dir.Write("disk.dsk", damaged);
@@ -107,7 +92,7 @@ TEST_P(FloppyRepair, MendsTheImageKeepsTheOriginalAndEveryFile) {
   for (const auto& [now, before] : c.renamed) files[now] = before;
   for (const auto& [now, before] : files) {
     if (before.empty()) continue;
-    const Bytes want = test::ReadFileThroughChain(before == "*BETA" ? ThreeFiles() : damaged,
+    const Bytes want = test::ReadFileThroughChain(before == "*BETA" ? test::ThreeFileImage() : damaged,
                                                   before == "*BETA" ? "BETA" : before);
     EXPECT_EQ(test::ReadFileThroughChain(repaired, now), want) << now;
   }
@@ -159,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RepairPcFile, RefusesWhenBackupExistsAndLeavesWhatCannotBeMended) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  Bytes damaged = ThreeFiles();
+  Bytes damaged = test::ThreeFileImage();
   test::SwapFdirEntries(damaged, 1, 0, 1);
   const std::string path = dir.Write("disk.dsk", damaged);
   dir.Write("disk.dsk.bak", {1, 2, 3});
@@ -182,7 +167,7 @@ TEST(RepairPcFile, RefusesWhenBackupExistsAndLeavesWhatCannotBeMended) {
 
   // A cross-link with no free run left for a copy is reported, not mended.
   test::DiskBuilder full = test::DiskBuilder::Sssd("FULL");
-  full.Add(Program("BIG", 323 * 256, 5)).Add(Program("SMALL", 2 * 256, 6));
+  full.Add(PatternedProgram("BIG", 323 * 256, 5)).Add(PatternedProgram("SMALL", 2 * 256, 6));
   Bytes crossed = full.Build();
   test::PointChainAt(crossed, "SMALL", test::FirstDataSector(crossed, "BIG"));
   const std::string crossPath = dir.Write("cross.dsk", crossed);
@@ -196,7 +181,7 @@ TEST(RepairPcFile, RefusesWhenBackupExistsAndLeavesWhatCannotBeMended) {
 TEST(RepairPcFile, NeverLeavesMoreErrorsThanItFound) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  Bytes damaged = ThreeFiles();
+  Bytes damaged = test::ThreeFileImage();
   damaged[10] = 0x00;  // total 360 -> 104
   damaged[11] = 0x68;
   damaged[256 + 6] = 0x00;  // a fourth index entry: sector 126
@@ -233,7 +218,7 @@ TEST(CheckPcFile, TiFilesArchivesAndFilesThatAreNoContainer) {
   EXPECT_EQ(c.report.Errors(), 0) << Describe(c.report);
   EXPECT_EQ(c.report.Warnings(), 1) << Describe(c.report);
 
-  const std::vector<test::TiFile> members = {var, Program("PROG", 900, 9)};
+  const std::vector<test::TiFile> members = {var, PatternedProgram("PROG", 900, 9)};
   for (bool compressed : {false, true}) {
     const test::TiFile arc = test::ArchiveFile("ARK", members, compressed);
     c = CheckPcFile(dir.Write("ark.tfi", test::TifilesFile(arc)), false);
@@ -246,7 +231,7 @@ TEST(CheckPcFile, TiFilesArchivesAndFilesThatAreNoContainer) {
   EXPECT_EQ(c.report.kind, "TI file");
 
   // Named files that no longer look like any container.
-  Bytes image = ThreeFiles();
+  Bytes image = test::ThreeFileImage();
   image[13] = 'X';
   c = CheckPcFile(dir.Write("nosig.dsk", image), true);
   ASSERT_EQ(c.report.Errors(), 1);
@@ -260,7 +245,7 @@ TEST(CheckPcFile, TiFilesArchivesAndFilesThatAreNoContainer) {
 TEST(CheckPcFile, Pc99TrackImagesAreCheckedThroughTheirTracksAndNeverRepaired) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  Bytes sectors = ThreeFiles();
+  Bytes sectors = test::ThreeFileImage();
   const std::string sound = dir.Write("sound.pc99", test::BuildPc99(sectors, {}));
   ContainerCheck c = CheckPcFile(sound, false);
   EXPECT_EQ(c.report.kind, "PC99/SD");

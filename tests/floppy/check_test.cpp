@@ -16,23 +16,7 @@ namespace korvane {
 namespace {
 
 using test::Bytes;
-
-test::TiFile Program(const std::string& name, size_t bytes, uint8_t seed = 1) {
-  Bytes image(bytes);
-  for (size_t i = 0; i < bytes; ++i) image[i] = static_cast<uint8_t>(i * 31 + seed);
-  return test::ProgramFile(name, image);
-}
-
-// ALPHA, BETA, GAMMA (GAMMA in two fragments) on a single-sided disk.
-Bytes ThreeFiles() {
-  test::TiFile gamma = Program("GAMMA", 1200, 3);
-  gamma.fragments = {2, 3};
-  return test::DiskBuilder::Sssd("THREE")
-      .Add(Program("ALPHA", 600, 1))
-      .Add(test::DisVarFile("BETA", 80, std::vector<std::string>(20, "a line of text")))
-      .Add(gamma)
-      .Build();
-}
+using test::PatternedProgram;
 
 CheckReport Check(const Bytes& image, uint64_t base = 0) {
   test::TempDir dir;
@@ -58,11 +42,14 @@ TEST(CheckFloppy, ImagesFromTheBuildersHaveNoFindings) {
   test::TiFile frag = test::DisFixFile("FIXED", 64, std::vector<std::string>(40, "record"));
   frag.fragments = {3, 2, 5};
   const std::vector<Bytes> images = {
-      ThreeFiles(),
+      test::ThreeFileImage(),
       test::DiskBuilder::Dssd("EMPTY").Build(),
-      test::DiskBuilder::Dsdd("DD").Add(frag).Add(Program("P", 3000)).Build(),
-      test::DiskBuilder::Dsdd80("AU2").Add(frag).Add(Program("ODD", 3 * 256)).Build(),
-      test::DiskBuilder::Dssd("SUBS").Add(Program("ROOT", 300)).AddSubdir("UTIL", {Program("TOOL", 700), frag}).Build(),
+      test::DiskBuilder::Dsdd("DD").Add(frag).Add(PatternedProgram("P", 3000)).Build(),
+      test::DiskBuilder::Dsdd80("AU2").Add(frag).Add(PatternedProgram("ODD", 3 * 256)).Build(),
+      test::DiskBuilder::Dssd("SUBS")
+          .Add(PatternedProgram("ROOT", 300))
+          .AddSubdir("UTIL", {PatternedProgram("TOOL", 700), frag})
+          .Build(),
       test::ImageWithFiles(127),
   };
   for (const Bytes& image : images) {
@@ -87,7 +74,7 @@ class FloppyFault : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(FloppyFault, IsFoundWithItsSeverityAndPlace) {
   test::RecordingReporter reporter;
   const FaultCase& c = GetParam();
-  Bytes image = ThreeFiles();
+  Bytes image = test::ThreeFileImage();
   c.damage(image);
   for (uint64_t base : {uint64_t{0}, uint64_t{128 + 256 * 3}}) {  // an image, and a volume at an offset
     const CheckReport r = Check(image, base);
@@ -157,7 +144,9 @@ TEST(CheckFloppy, IndexWithoutEndMarkAndSubdirectoryFaultsAreFound) {
   ASSERT_TRUE(r.Has(FindingCode::FdirNoTerminator)) << Describe(r);
   EXPECT_EQ(r.Errors(), 1) << Describe(r);
 
-  Bytes sub = test::DiskBuilder::Dssd("SUBS").AddSubdir("UTIL", {Program("AAA", 300), Program("BBB", 300)}).Build();
+  Bytes sub = test::DiskBuilder::Dssd("SUBS")
+                  .AddSubdir("UTIL", {PatternedProgram("AAA", 300), PatternedProgram("BBB", 300)})
+                  .Build();
   const unsigned index = sub[30] << 8 | sub[31];
   test::SwapFdirEntries(sub, index, 0, 1);
   r = Check(sub);
@@ -176,17 +165,17 @@ TEST(FindWriteHazard, NamesOnlyWhatEndangersTheWrite) {
     ImageFileSectors sectors(f, path);
     return FindWriteHazard(sectors, 1, target);
   };
-  EXPECT_FALSE(hazard(ThreeFiles(), "ALPHA"));
-  Bytes lost = ThreeFiles();
+  EXPECT_FALSE(hazard(test::ThreeFileImage(), "ALPHA"));
+  Bytes lost = test::ThreeFileImage();
   test::SetBitmapBitOfSector(lost, 300, true);  // lost space: harmless
   lost[3 * 256 + 18] = 40;                      // another file's odd level-3 count: harmless
   EXPECT_FALSE(hazard(lost, "ALPHA"));
-  Bytes cross = ThreeFiles();
+  Bytes cross = test::ThreeFileImage();
   test::PointChainAt(cross, "GAMMA", test::FirstDataSector(cross, "ALPHA"));
   EXPECT_FALSE(hazard(cross, "BETA"));  // renaming BETA harms nobody
   ASSERT_TRUE(hazard(cross, "ALPHA"));  // deleting ALPHA would free GAMMA's sectors
   EXPECT_EQ(hazard(cross, "ALPHA")->code, FindingCode::SharedSector);
-  Bytes unsorted = ThreeFiles();
+  Bytes unsorted = test::ThreeFileImage();
   test::SwapFdirEntries(unsorted, 1, 0, 1);
   ASSERT_TRUE(hazard(unsorted, "NEW"));
   EXPECT_EQ(hazard(unsorted, "NEW")->code, FindingCode::FdirUnsorted);
@@ -212,7 +201,7 @@ class FailingWrites : public SectorSource {
 TEST(CommitRepair, AFailedWritePutsBackWhatWasWritten) {
   test::RecordingReporter reporter;
   test::TempDir dir;
-  Bytes damaged = ThreeFiles();
+  Bytes damaged = test::ThreeFileImage();
   test::SwapFdirEntries(damaged, 1, 0, 2);
   test::SetBitmapBitOfSector(damaged, 2, false);
   test::RenameInFdr(damaged, 3, "ALPHA");
@@ -238,8 +227,9 @@ TEST(PlanFloppyRepair, MendsSubdirectoriesAndVolumesAtAnOffsetLikeTheRoot) {
   test::RecordingReporter reporter;
   test::TempDir dir;
   Bytes image = test::DiskBuilder::Dssd("SUBS")
-                    .Add(Program("ROOT", 300))
-                    .AddSubdir("UTIL", {Program("AAA", 300, 2), Program("BBB", 700, 3), Program("CCC", 100, 4)})
+                    .Add(PatternedProgram("ROOT", 300))
+                    .AddSubdir("UTIL", {PatternedProgram("AAA", 300, 2), PatternedProgram("BBB", 700, 3),
+                                        PatternedProgram("CCC", 100, 4)})
                     .Build();
   const unsigned index = image[30] << 8 | image[31];
   test::SwapFdirEntries(image, index, 0, 2);

@@ -13,12 +13,7 @@ namespace korvane {
 namespace {
 
 using test::Bytes;
-
-test::TiFile Program(const std::string& name, size_t bytes, uint8_t seed) {
-  Bytes image(bytes);
-  for (size_t i = 0; i < bytes; ++i) image[i] = static_cast<uint8_t>(i * 7 + seed);
-  return test::ProgramFile(name, image);
-}
+using test::PatternedProgram;
 
 class DamagedImage {
  public:
@@ -48,10 +43,13 @@ void ExpectRefusedWithHint(const test::RecordingReporter& reporter) {
 // ALPHA was lost and the index listed sector 2 twice.
 TEST(WriteGuard, AddFile_WritesNothing_WhenBitmapMarksAnFdrFree) {
   test::RecordingReporter reporter;
-  Bytes bytes = test::DiskBuilder::Sssd("D").Add(Program("ALPHA", 500, 1)).Add(Program("GAMMA", 300, 2)).Build();
+  Bytes bytes = test::DiskBuilder::Sssd("D")
+                    .Add(PatternedProgram("ALPHA", 500, 1))
+                    .Add(PatternedProgram("GAMMA", 300, 2))
+                    .Build();
   test::SetBitmapBitOfSector(bytes, test::FdrSectorOf(bytes, "ALPHA"), false);
   DamagedImage image(bytes);
-  const test::TiFile beta = Program("BETA", 300, 3);
+  const test::TiFile beta = PatternedProgram("BETA", 300, 3);
   const std::string pc = image.dir().Write("beta.v9t9", test::V9t9File(beta));
   AddFileRequest request;
   request.file.tiName = "BETA      ";
@@ -82,9 +80,9 @@ TEST(WriteGuard, DeleteFile_WritesNothing_WhenIndexHas128EntriesAndNoEndMark) {
 TEST(WriteGuard, DeleteFile_WritesNothing_WhenIndexListsTheFdrTwice) {
   test::RecordingReporter reporter;
   Bytes bytes = test::DiskBuilder::Sssd("D")
-                    .Add(Program("ALPHA", 300, 1))
-                    .Add(Program("BETA", 300, 2))
-                    .Add(Program("GAMMA", 300, 3))
+                    .Add(PatternedProgram("ALPHA", 300, 1))
+                    .Add(PatternedProgram("BETA", 300, 2))
+                    .Add(PatternedProgram("GAMMA", 300, 3))
                     .Build();
   // ALPHA BETA BETA GAMMA: still in name order, one FDR listed twice.
   test::SetFdirEntry(bytes, 1, 3, test::FdrSectorOf(bytes, "GAMMA"));
@@ -97,7 +95,10 @@ TEST(WriteGuard, DeleteFile_WritesNothing_WhenIndexListsTheFdrTwice) {
 
 TEST(WriteGuard, RenameFile_WritesNothing_WhenIndexIsOutOfOrder_ButSoundImagesStillChange) {
   test::RecordingReporter reporter;
-  Bytes bytes = test::DiskBuilder::Sssd("D").Add(Program("ALPHA", 300, 1)).Add(Program("BETA", 300, 2)).Build();
+  Bytes bytes = test::DiskBuilder::Sssd("D")
+                    .Add(PatternedProgram("ALPHA", 300, 1))
+                    .Add(PatternedProgram("BETA", 300, 2))
+                    .Build();
   {
     DamagedImage sound(bytes);
     EXPECT_TRUE(RenameFile(sound.volume(), "ALPHA     ", "DELTA     "));

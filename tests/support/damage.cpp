@@ -75,6 +75,22 @@ void SetVibGeometry(Bytes& image, unsigned sectorsPerTrack, unsigned tracks, uns
   image.at(19) = static_cast<uint8_t>(density);
 }
 
+TiFile PatternedProgram(const std::string& name, size_t bytes, uint8_t seed) {
+  Bytes image(bytes);
+  for (size_t i = 0; i < bytes; ++i) image[i] = static_cast<uint8_t>(i * 31 + seed);
+  return ProgramFile(name, image);
+}
+
+Bytes ThreeFileImage() {
+  TiFile gamma = PatternedProgram("GAMMA", 1200, 3);
+  gamma.fragments = {2, 3};
+  return DiskBuilder::Sssd("THREE")
+      .Add(PatternedProgram("ALPHA", 600, 1))
+      .Add(DisVarFile("BETA", 80, std::vector<std::string>(20, "a line of text")))
+      .Add(gamma)
+      .Build();
+}
+
 Bytes ImageWithFiles(unsigned count) {
   // Empty PROGRAM files: no data, so 128 FDRs fit below the data area's use.
   DiskBuilder b = DiskBuilder::Sssd("MANY");

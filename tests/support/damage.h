@@ -26,6 +26,14 @@ void PointChainAt(Bytes& image, const std::string& name, unsigned sector);
 void SetVibTotal(Bytes& image, unsigned total);
 void SetVibGeometry(Bytes& image, unsigned sectorsPerTrack, unsigned tracks, unsigned sides, unsigned density);
 
+// A PROGRAM file of `bytes` bytes whose contents are set by `seed`, so that
+// files made with different seeds hold different data.
+TiFile PatternedProgram(const std::string& name, size_t bytes, uint8_t seed = 1);
+
+// ALPHA (PROGRAM), BETA (DIS/VAR 80) and GAMMA (PROGRAM in two fragments)
+// on a single-sided disk: a sound image to damage.
+Bytes ThreeFileImage();
+
 // A 360-sector image with `count` one-sector files F000, F001 ... whose
 // index lists all of them: with 128 the index has no end mark.
 Bytes ImageWithFiles(unsigned count);
