@@ -268,11 +268,12 @@ RepairPlan PlanFloppyRepair(SectorSource& sectors, uint64_t imageBytes) {
   FloppyModel m;
   // The first read of the file system is also the check of it as it is.
   CheckReport before;
-  if (!ReadFloppyModel(planned, imageBytes, m, before) || !m.Usable()) {
+  const bool read = ReadFloppyModel(planned, imageBytes, m, before);
+  if (read) CheckFloppyModel(m, before);
+  if (!read || !m.Usable()) {
     plan.after = std::move(before);
     return plan;
   }
-  CheckFloppyModel(m, before);
   plan.usable = true;
   // Each step reads the file system as the steps before left it. Every step
   // that changes a VIB, index or FDR sector says so in an action, so the
