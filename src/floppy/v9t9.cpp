@@ -13,6 +13,10 @@ unsigned SectorsPerAllocationUnit(uint32_t totalSectors) {
   return kAuTable[index];
 }
 
+uint32_t VibGeometrySectors(ByteView v) {
+  return uint32_t{v.u8(vib::kSectorsPerTrack)} * v.u8(vib::kTracksPerSide) * (v.u8(vib::kSides) ? v.u8(vib::kSides) : 1);
+}
+
 bool ReadDiskSummary(ByteView v, uint16_t kind, DiskSummary& s) {
   s = DiskSummary{};
   s.kind = kind;

@@ -63,6 +63,11 @@ unsigned SectorsPerAllocationUnit(uint32_t totalSectors);
 // Free/total/used are zero when it is not.
 bool ReadDiskSummary(ByteView vibBytes, uint16_t kind, DiskSummary& summary);
 
+// Sectors per track x tracks per side x sides (a sides byte of 0 counts as
+// one side): the size the VIB's geometry describes, which a disk grown onto
+// a card volume keeps below its total.
+uint32_t VibGeometrySectors(ByteView vibBytes);
+
 // Recognises a floppy or PC99 image from the first 256 bytes of a PC file.
 // For a PC99 image the VIB lies inside the track data; `file` is used to read
 // it (pass nullptr to take the 256 bytes as the VIB). Returns 9, 10, 11 or 0.

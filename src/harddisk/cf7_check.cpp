@@ -17,9 +17,8 @@ namespace {
 // such volumes are meant to look, not a fault.
 bool IsGrownSmallerDisk(const Sector& vibSector) {
   const ByteView v(vibSector.data(), vibSector.size());
-  const unsigned sides = v.u8(vib::kSides) ? v.u8(vib::kSides) : 1;
-  const unsigned geometry = v.u8(vib::kSectorsPerTrack) * v.u8(vib::kTracksPerSide) * sides;
-  return v.be16(vib::kTotalSectors) == 1600 && geometry != 0 && geometry < 1600;
+  const uint32_t geometry = VibGeometrySectors(v);
+  return v.be16(vib::kTotalSectors) == cf7::kVolumeSectors && geometry != 0 && geometry < cf7::kVolumeSectors;
 }
 
 void DropGeometryWarnings(CheckReport& report) {

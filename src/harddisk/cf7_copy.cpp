@@ -70,8 +70,7 @@ std::string VolumeDskName(const CatalogEntry& row) { return SafePcName(row.tiNam
 uint32_t ShrinkVolumeVib(Sector& s) {
   ClearSubdirArea(s);
   ByteView v(s.data(), s.size());
-  const uint32_t g = uint32_t{v.u8(vib::kSectorsPerTrack)} * v.u8(vib::kTracksPerSide) *
-                     (v.u8(vib::kSides) ? v.u8(vib::kSides) : 1);
+  const uint32_t g = VibGeometrySectors(v);
   if (g < 2 || g >= cf7::kVolumeSectors) return KeepWholeVolume(s, g);
   // Bit by bit: a disk whose size is not a multiple of 8 keeps its own
   // sectors in the shared bitmap byte as they were.
