@@ -3,6 +3,7 @@
 #include "archive/arc_extract.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
+#include "fileops/header_convert.h"
 #include "fileops/locations.h"
 #include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
@@ -20,16 +21,10 @@ constexpr size_t kV9t9HeaderFields = 0x1c;    // FDR bytes copied into a V9T9 he
 }  // namespace
 
 Sector FdrOfRow(const CatalogEntry& row) {
+  // A V9T9 header is the first 128 bytes of the file's FDR.
+  const PcHeaderBytes header = MakeV9t9Header(row);
   Sector f{};
-  ByteWriter w(f.data(), f.size());
-  w.putStr(fdr::kName, row.tiName, 10);
-  w.put8(fdr::kStatus, static_cast<uint8_t>(row.statusFlags));
-  w.put8(fdr::kRecordsPerSector, static_cast<uint8_t>(row.recordsPerSector));
-  w.put16be(fdr::kTotalSectors, row.totalSectors);
-  w.put8(fdr::kEofOffset, static_cast<uint8_t>(row.eofOffset));
-  // A PROGRAM row carries its size in bytes as its record length.
-  w.put8(fdr::kRecordLength, static_cast<uint8_t>(row.kind == kKindProgram ? 0 : row.recordLength));
-  w.put16le(fdr::kLevel3, row.level3Records);
+  ByteWriter(f.data(), f.size()).copy(0, ByteView(header.data(), header.size()));
   return f;
 }
 
