@@ -30,6 +30,31 @@ Sector FdrOfRow(const CatalogEntry& row) {
 
 namespace {
 
+// Writes `header` to `pcPath`, then the data sectors that `sectors` hands to
+// the writer it is given (index from 0, then the sector). A half-written
+// file would later read as a complete TI file whose header disagrees with
+// its data: on failure nothing is left at `pcPath`.
+template <typename Sectors>
+bool WriteExportedFile(const std::string& pcPath, const PcHeader& header, Sectors sectors) {
+  PcFile out;
+  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
+    ReportError(kErrOpenWrite, pcPath);
+    return false;
+  }
+  bool ok = out.WriteAt(0, header.data(), header.size());
+  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
+  if (ok) {
+    ok = sectors([&](uint32_t index, const Sector& data) {
+      if (out.WriteAt(kPcHeaderSize + uint64_t{index} * kSectorSize, data.data(), data.size())) return true;
+      ReportError(kErrWriteSector, static_cast<int>(index), pcPath);
+      return false;
+    });
+  }
+  out.Close();
+  if (!ok) RemoveIfPresent(pcPath);
+  return ok;
+}
+
 // A TI file kept as a PC file, written out again with the header asked for:
 // the header made from the row (which a Classic99 file has corrected), the
 // data sectors after the file's own 128-byte header, a short last sector
@@ -47,23 +72,15 @@ bool ExportPcTiFile(const PaneState& pane, const CatalogEntry& row, const std::s
   }
   const Sector fdrBytes = FdrOfRow(row);
   const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), tifiles);
-  PcFile out;
-  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
-    ReportError(kErrOpenWrite, pcPath);
-    return false;
-  }
-  bool ok = out.WriteAt(0, header.data(), header.size());
-  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
-  Sector data;
-  for (uint32_t s = 0; ok && s < row.totalSectors; ++s) {
-    data.fill(0);
-    in.ReadAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
-    ok = out.WriteAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
-    if (!ok) ReportError(kErrWriteSector, static_cast<int>(s), pcPath);
-  }
-  out.Close();
-  if (!ok) RemoveIfPresent(pcPath);
-  return ok;
+  return WriteExportedFile(pcPath, header, [&](const auto& write) {
+    Sector data;
+    for (uint32_t s = 0; s < row.totalSectors; ++s) {
+      data.fill(0);
+      in.ReadAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
+      if (!write(s, data)) return false;
+    }
+    return true;
+  });
 }
 
 }  // namespace
@@ -115,28 +132,10 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
   if (!source->ReadSector(RowFdrSector(row), fdrBytes)) return false;
   const ByteView f(fdrBytes.data(), fdrBytes.size());
   const PcHeader header = MakePcHeader(f, tifiles);
-
-  PcFile out;
-  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
-    ReportError(kErrOpenWrite, pcPath);
-    return false;
-  }
-  bool ok = out.WriteAt(0, header.data(), header.size());
-  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
   // The chain is walked from its first entry; a chain that ends before the
   // total sectors simply ends the file.
-  if (ok) {
-    ok = ReadRowFileSectors(*source, row, f, [&](uint32_t index, const Sector& data) {
-      if (out.WriteAt(kPcHeaderSize + uint64_t{index} * kSectorSize, data.data(), data.size())) return true;
-      ReportError(kErrWriteSector, static_cast<int>(index), pcPath);
-      return false;
-    });
-  }
-  out.Close();
-  // A half-written file would later read as a complete TI file whose header
-  // disagrees with its data: do not leave one behind.
-  if (!ok) RemoveIfPresent(pcPath);
-  return ok;
+  return WriteExportedFile(pcPath, header,
+                           [&](const auto& write) { return ReadRowFileSectors(*source, row, f, write); });
 }
 
 bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string& pcPath) {
