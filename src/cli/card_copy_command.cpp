@@ -9,6 +9,7 @@
 #include "cli/drive_arg.h"
 #include "cli/file_command_args.h"
 #include "cli/location_arg.h"
+#include "fileops/container_kinds.h"
 #include "fileops/file_commands.h"
 #include "harddisk/cf7_copy.h"
 #include "harddisk/cf7_volumes.h"
@@ -16,9 +17,7 @@
 namespace korvane::cli {
 namespace {
 
-bool IsCardList(const PaneState& pane) {
-  return pane.locationType == kLocCardDrive || pane.locationType == kLocCardImage;
-}
+bool IsCardList(const PaneState& pane) { return ContainerOfLocation(pane.locationType).volumeList; }
 
 // The card a volume-list pane was read from: the drive named on the command
 // line, or the image file the pane keeps as its location.

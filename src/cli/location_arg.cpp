@@ -8,6 +8,7 @@
 #include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "cli/drive_arg.h"
+#include "fileops/container_kinds.h"
 #include "harddisk/cf7_copy.h"
 #include "harddisk/hd_rows.h"
 #include "platform/pc_file.h"
@@ -53,9 +54,7 @@ bool ReadOrSay(PaneState& pane, const std::string& shown) {
   return ok;
 }
 
-bool IsVolumeList(const PaneState& pane) {
-  return pane.locationType == kLocCardDrive || pane.locationType == kLocCardImage;
-}
+bool IsVolumeList(const PaneState& pane) { return ContainerOfLocation(pane.locationType).volumeList; }
 
 // The number N of a "#N" name (decimal, from 1), or 0.
 uint32_t RowNumber(const std::string& name) {

@@ -36,8 +36,10 @@ bool RecogniseHardDiskFile(PcFile&, ByteView first, const std::string& name, Cat
   return MakeHardDiskImageRow(first, name, row);
 }
 
-// CF7A+ card image (kind 15): its size in sectors comes from the file size.
+// CF7A+ card image (kind 15): its size in sectors comes from the file size,
+// asked only once the marker is there (most files scanned are no card).
 bool RecogniseCardImageFile(PcFile& file, ByteView first, const std::string& name, CatalogEntry& row) {
+  if (!HasCardImageMarker(first)) return false;
   const int64_t size = file.Size();
   return size > 0 && RecogniseCardImage(first, static_cast<uint64_t>(size), name, row);
 }

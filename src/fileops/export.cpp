@@ -3,6 +3,7 @@
 #include "archive/arc_extract.h"
 #include "catalog/errors.h"
 #include "catalog/header.h"
+#include "fileops/header_convert.h"
 #include "fileops/locations.h"
 #include "fileops/pc_names.h"
 #include "fileops/pc_paths.h"
@@ -20,20 +21,39 @@ constexpr size_t kV9t9HeaderFields = 0x1c;    // FDR bytes copied into a V9T9 he
 }  // namespace
 
 Sector FdrOfRow(const CatalogEntry& row) {
+  // A V9T9 header is the first 128 bytes of the file's FDR.
+  const PcHeaderBytes header = MakeV9t9Header(row);
   Sector f{};
-  ByteWriter w(f.data(), f.size());
-  w.putStr(fdr::kName, row.tiName, 10);
-  w.put8(fdr::kStatus, static_cast<uint8_t>(row.statusFlags));
-  w.put8(fdr::kRecordsPerSector, static_cast<uint8_t>(row.recordsPerSector));
-  w.put16be(fdr::kTotalSectors, row.totalSectors);
-  w.put8(fdr::kEofOffset, static_cast<uint8_t>(row.eofOffset));
-  // A PROGRAM row carries its size in bytes as its record length.
-  w.put8(fdr::kRecordLength, static_cast<uint8_t>(row.kind == kKindProgram ? 0 : row.recordLength));
-  w.put16le(fdr::kLevel3, row.level3Records);
+  ByteWriter(f.data(), f.size()).copy(0, ByteView(header.data(), header.size()));
   return f;
 }
 
 namespace {
+
+// Writes `header` to `pcPath`, then the data sectors that `sectors` hands to
+// the writer it is given (index from 0, then the sector). A half-written
+// file would later read as a complete TI file whose header disagrees with
+// its data: on failure nothing is left at `pcPath`.
+template <typename Sectors>
+bool WriteExportedFile(const std::string& pcPath, const PcHeader& header, Sectors sectors) {
+  PcFile out;
+  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
+    ReportError(kErrOpenWrite, pcPath);
+    return false;
+  }
+  bool ok = out.WriteAt(0, header.data(), header.size());
+  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
+  if (ok) {
+    ok = sectors([&](uint32_t index, const Sector& data) {
+      if (out.WriteAt(kPcHeaderSize + uint64_t{index} * kSectorSize, data.data(), data.size())) return true;
+      ReportError(kErrWriteSector, static_cast<int>(index), pcPath);
+      return false;
+    });
+  }
+  out.Close();
+  if (!ok) RemoveIfPresent(pcPath);
+  return ok;
+}
 
 // A TI file kept as a PC file, written out again with the header asked for:
 // the header made from the row (which a Classic99 file has corrected), the
@@ -52,23 +72,15 @@ bool ExportPcTiFile(const PaneState& pane, const CatalogEntry& row, const std::s
   }
   const Sector fdrBytes = FdrOfRow(row);
   const PcHeader header = MakePcHeader(ByteView(fdrBytes.data(), fdrBytes.size()), tifiles);
-  PcFile out;
-  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
-    ReportError(kErrOpenWrite, pcPath);
-    return false;
-  }
-  bool ok = out.WriteAt(0, header.data(), header.size());
-  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
-  Sector data;
-  for (uint32_t s = 0; ok && s < row.totalSectors; ++s) {
-    data.fill(0);
-    in.ReadAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
-    ok = out.WriteAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
-    if (!ok) ReportError(kErrWriteSector, static_cast<int>(s), pcPath);
-  }
-  out.Close();
-  if (!ok) RemoveIfPresent(pcPath);
-  return ok;
+  return WriteExportedFile(pcPath, header, [&](const auto& write) {
+    Sector data;
+    for (uint32_t s = 0; s < row.totalSectors; ++s) {
+      data.fill(0);
+      in.ReadAt(kPcHeaderSize + uint64_t{s} * kSectorSize, data.data(), data.size());
+      if (!write(s, data)) return false;
+    }
+    return true;
+  });
 }
 
 }  // namespace
@@ -120,28 +132,10 @@ bool ExportTiFile(const PaneState& pane, const CatalogEntry& row, const std::str
   if (!source->ReadSector(RowFdrSector(row), fdrBytes)) return false;
   const ByteView f(fdrBytes.data(), fdrBytes.size());
   const PcHeader header = MakePcHeader(f, tifiles);
-
-  PcFile out;
-  if (!out.Open(pcPath, PcFile::Mode::CreateWrite)) {
-    ReportError(kErrOpenWrite, pcPath);
-    return false;
-  }
-  bool ok = out.WriteAt(0, header.data(), header.size());
-  if (!ok) ReportError(kErrWriteSector, 0, pcPath);
   // The chain is walked from its first entry; a chain that ends before the
   // total sectors simply ends the file.
-  if (ok) {
-    ok = ReadRowFileSectors(*source, row, f, [&](uint32_t index, const Sector& data) {
-      if (out.WriteAt(kPcHeaderSize + uint64_t{index} * kSectorSize, data.data(), data.size())) return true;
-      ReportError(kErrWriteSector, static_cast<int>(index), pcPath);
-      return false;
-    });
-  }
-  out.Close();
-  // A half-written file would later read as a complete TI file whose header
-  // disagrees with its data: do not leave one behind.
-  if (!ok) RemoveIfPresent(pcPath);
-  return ok;
+  return WriteExportedFile(pcPath, header,
+                           [&](const auto& write) { return ReadRowFileSectors(*source, row, f, write); });
 }
 
 bool TiFileAsPcFile(const PaneState& pane, const CatalogEntry& row, std::string& pcPath) {

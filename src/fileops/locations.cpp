@@ -224,14 +224,13 @@ bool Refresh(PaneState& pane) {
 namespace {
 
 // Reads the pane model's location path, reporting a failure that the
-// reader did not report itself, once, with the system's text.
+// reader did not report itself, once, with the system's text, and notes
+// whether anything was reported.
 bool ReadAndReport(PaneModel& m) {
   constexpr int kNothingReported = -1;
+  // ReadLocationReportingOnce puts back this code when nothing is reported.
   SetLastErrorCode(kNothingReported);
-  errno = 0;
-  const bool ok = ReadLocation(m.state);
-  const int err = errno;
-  if (!ok && LastErrorCode() == kNothingReported) ReportSystemError(err, kErrReadDir, m.state.locationPath);
+  const bool ok = ReadLocationReportingOnce(m.state);
   m.lastReadReported = LastErrorCode() != kNothingReported;
   if (!m.lastReadReported) SetLastErrorCode(0);
   m.hasRows = true;
