@@ -17,6 +17,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/listing.h"
+#include "fileops/container_kinds.h"
 #include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "fileops/file_commands.h"
@@ -35,9 +36,7 @@
 namespace korvane::ui {
 namespace {
 
-bool IsCardList(const PaneState& pane) {
-  return pane.locationType == kLocCardDrive || pane.locationType == kLocCardImage;
-}
+bool IsCardList(const PaneState& pane) { return ContainerOfLocation(pane.locationType).volumeList; }
 
 bool IsVolumeRow(const CatalogEntry& row) { return row.kind == kKindCardDrive || row.kind == kKindCardVolume; }
 
