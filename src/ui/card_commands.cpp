@@ -17,6 +17,7 @@
 #include "catalog/errors.h"
 #include "catalog/header.h"
 #include "catalog/listing.h"
+#include "fileops/container_kinds.h"
 #include "fileops/locations.h"
 #include "catalog/sort.h"
 #include "fileops/file_commands.h"
@@ -35,9 +36,7 @@
 namespace korvane::ui {
 namespace {
 
-bool IsCardList(const PaneState& pane) {
-  return pane.locationType == kLocCardDrive || pane.locationType == kLocCardImage;
-}
+bool IsCardList(const PaneState& pane) { return ContainerOfLocation(pane.locationType).volumeList; }
 
 bool IsVolumeRow(const CatalogEntry& row) { return row.kind == kKindCardDrive || row.kind == kKindCardVolume; }
 
@@ -91,6 +90,16 @@ void RefreshVolumeRow(Card& card, PaneState& pane, uint32_t volume) {
     if (IsVolumeRow(row) && VolumeOfRow(row) == volume) row = fresh;
 }
 
+// Puts the volume list of `card`, open on `drive`, into `pane`, sorted.
+bool FillCardDriveRows(PaneState& pane, CardDrive& card, const RemovableDrive& drive, Progress& progress) {
+  pane.locationPath = CardLocationText(drive);
+  pane.cardVolumeCount = static_cast<int>(card.VolumeCount());
+  pane.rows.clear();
+  const bool ok = ListCardVolumes(card, true, pane.rows, progress);
+  SortRows(pane.rows, pane.sortKey);
+  return ok;
+}
+
 // Lists a card in a drive into `pane`. A pane that does not show a card yet
 // remembers where it was, so that ".." leads back there.
 bool ListCardDrive(PaneState& pane, const DriveEnvironment& env, const RemovableDrive& drive, Progress& progress) {
@@ -110,11 +119,7 @@ bool ListCardDrive(PaneState& pane, const DriveEnvironment& env, const Removable
   pane.hdLevel = 0;
   pane.innerName.clear();
   pane.containerInContainer = false;
-  pane.locationPath = CardLocationText(drive);
-  pane.cardVolumeCount = static_cast<int>(card.VolumeCount());
-  pane.rows.clear();
-  const bool ok = ListCardVolumes(card, true, pane.rows, progress);
-  SortRows(pane.rows, pane.sortKey);
+  const bool ok = FillCardDriveRows(pane, card, drive, progress);
   pane.cursor = 0;
   pane.topRow = 0;
   return ok;
@@ -129,11 +134,7 @@ bool Commands::RereadCardDrive(PaneModel& model) {
   if (!FindPaneDrive(env, settings_.driveLetters, pane, drive)) return false;
   CardDrive card;
   if (!card.Open(env, drive.device, DriveAccess::Read)) return false;
-  pane.locationPath = CardLocationText(drive);
-  pane.cardVolumeCount = static_cast<int>(card.VolumeCount());
-  pane.rows.clear();
-  const bool ok = ListCardVolumes(card, true, pane.rows, NoProgress());
-  SortRows(pane.rows, pane.sortKey);
+  const bool ok = FillCardDriveRows(pane, card, drive, NoProgress());
   pane.ClampCursor();
   return ok;
 }

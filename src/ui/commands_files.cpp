@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "catalog/listing.h"
+#include "fileops/container_kinds.h"
 #include "fileops/file_commands.h"
 #include "ui/commands.h"
 #include "ui/operation_dialog.h"
@@ -24,9 +25,7 @@ void Commands::Copy() {
   if (busy_ || !Active().hasRows || !Other().hasRows) return;
   if (!CheckCopy(Active().state, Other().state)) return;
   // A card's volume list gives and takes whole disk images.
-  const auto isCardList = [](const PaneState& p) {
-    return p.locationType == kLocCardDrive || p.locationType == kLocCardImage;
-  };
+  const auto isCardList = [](const PaneState& p) { return ContainerOfLocation(p.locationType).volumeList; };
   if (isCardList(Active().state)) {
     CopyCardVolumesOut();
     return;

@@ -1,5 +1,5 @@
 // "Show image VIB, DDR, FDIR or FDR" on the active pane's cursor row.
-#include "catalog/catalog_paths.h"
+#include "fileops/locations.h"
 #include "harddisk/structure_view.h"
 #include "ui/commands.h"
 #include "ui/structure_window.h"
@@ -12,8 +12,7 @@ void Commands::ShowStructure() {
   // Only image files in a PC directory have a path of their own to read.
   if (p.locationType != kLocPcDirectory) return;
   const CatalogEntry& row = p.rows[static_cast<size_t>(p.cursor)];
-  const std::optional<StructureTarget> first =
-      FirstStructureOf(row.kind, JoinPath(p.locationPath, row.sourceName));
+  const std::optional<StructureTarget> first = FirstStructureOf(row.kind, RowPcPath(p, row));
   if (first) StructureWindow::Open(*first, settings_, window_);
 }
 

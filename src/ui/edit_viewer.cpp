@@ -367,8 +367,14 @@ bool EditViewer::SaveTo(const QString& path) {
     return false;
   }
   // The saved text goes back into the control as it was written, which
-  // also returns the caret to the start.
-  edit_->setPlainText(edit_->toPlainText());
+  // also returns the caret to the start. It is taken block by block and
+  // each line keeps its line end: the document's plain text would turn
+  // no-break spaces into blanks, and fresh blocks forget their line ends,
+  // so the next save would write other bytes.
+  const std::vector<int> ends = LineEnds(edit_);
+  const std::string shown = ControlBytes(edit_);
+  edit_->setPlainText(QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size())));
+  SetLineEnds(edit_, ends);
   edit_->document()->setModified(false);
   return true;
 }

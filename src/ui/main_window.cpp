@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -38,11 +40,20 @@ class Splash : public QLabel {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setPixmap(SplashPicture());
     adjustSize();
-    qApp->installEventFilter(this);
   }
 
  protected:
   void mousePressEvent(QMouseEvent*) override { close(); }
+  // The application-wide watch for dialogs lasts only while the splash is
+  // up; it would otherwise see every event of the program until the end.
+  void showEvent(QShowEvent* event) override {
+    qApp->installEventFilter(this);
+    QLabel::showEvent(event);
+  }
+  void hideEvent(QHideEvent* event) override {
+    qApp->removeEventFilter(this);
+    QLabel::hideEvent(event);
+  }
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched) && isVisible()) close();
     return false;

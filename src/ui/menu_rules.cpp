@@ -6,6 +6,7 @@
 
 #include "fileops/container_kinds.h"
 #include "ui/command_ids.h"
+#include "ui/commands_check.h"
 
 namespace korvane::ui {
 namespace {
@@ -124,6 +125,8 @@ bool RuleEnables(int id, const PaneModel& active, const PaneModel& other) {
       return WritableForDeleteOrRename(t);
     case kCmdCopy:
       return CopyAllowed(active, other);
+    case kCmdCheckImage:
+      return CheckImageEnabled(active);
     default:
       return true;
   }
@@ -140,7 +143,7 @@ bool CommandBuilt(int id) {
     case kCmdViewFile: case kCmdViewForth: case kCmdViewHex: case kCmdViewMyart256: case kCmdViewMyart512:
     case kCmdViewPicture: case kCmdViewCharset: case kCmdFeedFileList: case kCmdPc99Layout: case kCmdInfo:
     case kCmdShowStructure: case kCmdReadCardDrive: case kCmdInitCardVolume: case kCmdMountCardVolumes:
-    case kCmdBackupDrive: case kCmdRestoreDrive:
+    case kCmdBackupDrive: case kCmdRestoreDrive: case kCmdCheckImage:
       return true;
     default:
       return id >= kCmdRecent1 && id <= kCmdRecent5;

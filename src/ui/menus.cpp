@@ -6,7 +6,6 @@
 #include "platform/ini_file.h"
 #include "ui/artwork.h"
 #include "ui/command_ids.h"
-#include "ui/commands_check.h"
 #include "ui/main_window.h"
 #include "ui/menu_rules.h"
 
@@ -70,7 +69,7 @@ void MainWindow::Bind(QAction* action, int id) {
     case kCmdExit: connect(action, &QAction::triggered, this, &QWidget::close); break;
     default: break;  // recent directories go through their menu; the rest is not built
   }
-  if (!CommandBuilt(id) && id != kCmdCheckImage) action->setEnabled(false);
+  if (!CommandBuilt(id)) action->setEnabled(false);
 }
 
 namespace {
@@ -257,7 +256,7 @@ void MainWindow::UpdateMenuState() {
   PaneModel& other = commands_->Other();
   for (const auto& [id, action] : actions_) {
     if (id >= kCmdRecent1 && id <= kCmdRecent5) continue;
-    action->setEnabled(id == kCmdCheckImage ? CheckImageEnabled(active) : MenuItemEnabled(id, active, other));
+    action->setEnabled(MenuItemEnabled(id, active, other));
   }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "catalog/header.h"
-#include "catalog/catalog_paths.h"
+#include "fileops/locations.h"
 #include "harddisk/structure_view.h"
 #include "ui/main_window.h"
 #include "ui/structure_window.h"
@@ -82,7 +82,7 @@ bool ShootStructure(MainWindow& window, Settings& settings) {
     if (pane.locationType != kLocPcDirectory) continue;
     for (const CatalogEntry& r : pane.rows) {
       if (r.sourceName != name) continue;
-      const std::optional<StructureTarget> first = FirstStructureOf(r.kind, JoinPath(pane.locationPath, r.sourceName));
+      const std::optional<StructureTarget> first = FirstStructureOf(r.kind, RowPcPath(pane, r));
       QWidget* structure = first ? StructureWindow::Open(*first, settings, &window) : nullptr;
       if (!structure) break;
       Settle();

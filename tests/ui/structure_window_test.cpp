@@ -173,6 +173,25 @@ class StructureWindowTest : public QObject {
     QCOMPARE(vib->FieldText("Volume name"), QString("CARD1     "));
   }
 
+  // A pane listing a directory through a name pattern ("dir/*.dsk") reads
+  // the image from that directory.
+  void aPaneWithANamePatternOpensTheImageFromItsDirectory() {
+    test::TempDir dir;
+    dir.Write("work.dsk", test::DiskBuilder::Sssd("WORKDISK").Build());
+    MainWindow w(settings_, dir.path() + "/Korvane.ini", dir.path() + "/*.dsk", dir.path());
+    w.show();
+    w.Cmds().FirstRead();
+    test::RecordingReporter reporter;
+    PaneState& p = w.Cmds().Pane(kLeft).state;
+    for (int i = 0; i < p.RowCount(); ++i)
+      if (p.rows[static_cast<size_t>(i)].sourceName == "work.dsk") p.cursor = i;
+    w.UpdateMenuState();
+    w.Actions(kCmdShowStructure).front()->trigger();
+    QCOMPARE(OpenStructureWindows().size(), 1);
+    QCOMPARE(OpenStructureWindows().front()->FieldText("Total number of sectors"), QString(">0168"));
+    QVERIFY(reporter.errors.empty());
+  }
+
   void unreadableTargetsOpenNoWindow() {
     test::RecordingReporter reporter;
     test::TempDir dir;

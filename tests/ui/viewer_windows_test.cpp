@@ -322,6 +322,8 @@ class ViewerWindowsTest : public QObject {
       QCOMPARE(v->Text(), text);
       QVERIFY(v->SaveTo(QString::fromStdString(path)));
       QCOMPARE(test::ReadFile(path), std::vector<uint8_t>(text.begin(), text.end()));
+      // Saved again, the same bytes.
+      QCOMPARE(v->Text(), text);
       delete v;
     }
     // A line typed in gets the line end the text already uses; the lines
